@@ -1,0 +1,300 @@
+#include "game.h"
+
+#include "files/logprintout.h"
+#include "files/mechanismrecord.h"
+#include "guide/guidecharacter.h"
+#include "guide/scripts.h"
+#include "mechanisms/mechanisms.h"
+#include "mechanisms/numbers.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cmath>
+
+namespace ingranix {
+
+const QString Game::logHeader = QStringLiteral("in\tout");
+
+namespace {
+
+// The counters only grow; they stop at the top of their range instead of wrapping to negative
+// values, which would replay the guide's first reactions.
+void countUp(qint16 &counter)
+{
+    if (counter < 32767)
+        ++counter;
+}
+
+const QString movieExtension = QStringLiteral(".gif");
+
+bool isColourName(const QString &text)
+{
+    return text == u"rosso" || text == u"verde" || text == u"blu" || text == u"grigio";
+}
+
+} // namespace
+
+Game::Game(const GameServices &services) : s_(services), decimalSeparator_(systemDecimalSeparator()) {}
+
+QString Game::resourcePath(const QString &fileName) const
+{
+    return s_.resourceFolder + QDir::separator() + fileName;
+}
+
+void Game::Form_Activate()
+{
+    if (started_)
+        return;
+    started_ = true;
+
+    appendLog(logHeader);
+    s_.board.setIn1Text(QString());
+    mechanismIndex_ = 1;
+
+    colourDraw_ = qint16(s_.clock.seconds() % 10);
+    if (colourDraw_ == 0)
+        colourDraw_ = 1;
+    static const char *const byDraw[] = {"rosso", "blu", "verde", "grigio", "blu",
+                                         "verde", "grigio", "rosso", "verde"};
+    if (colourDraw_ >= 1 && colourDraw_ <= 9)
+        gearColour_ = QString::fromLatin1(byDraw[colourDraw_ - 1]);
+
+    s_.movie.setBackgroundColor(255);
+    showGearMovie(gearColour_);
+    fillConstants(false);
+
+    guidescript::LoadGuide(s_.guide, s_.resourceFolder);
+    guidescript::GreetPlayer(s_.guide, s_.screenPixels ? s_.screenPixels() : QSize(1024, 768));
+}
+
+void Game::showGearMovie(const QString &colour)
+{
+    // Only a colour name becomes a file name: a text typed into the selector never reaches the disk.
+    s_.movie.setMovie(isColourName(colour) ? resourcePath(colour + movieExtension) : QString());
+    s_.movie.gotoFrame(1);
+}
+
+void Game::fillConstants(bool newMechanism)
+{
+    for (int r = 1; r <= 4; ++r) {
+        for (int c = 1; c <= 4; ++c) {
+            const int seconds = s_.clock.seconds();
+            const int t = newMechanism ? seconds : seconds % 10;
+            const int d = int(std::floor(5.0 * s_.random.next())) + 1;
+            int v = d * (t + 1);
+            v = v / (newMechanism ? 10 : 5) + 1;
+            if (v >= 10)
+                v = 5;
+            constants_.set(r, c, qint16(v));
+        }
+    }
+    if (newMechanism) {
+        static const qint16 folded[10] = {0, 1, 2, 3, 4, 2, 3, 4, 2, 3};
+        const qint16 v = constants_.at(2, 4);
+        if (v >= 0 && v <= 9)
+            constants_.set(2, 4, folded[v]);
+    }
+}
+
+void Game::appendLog(const QString &line)
+{
+    log_.append(line);
+    s_.board.appendLogLine(line);
+}
+
+void Game::exp_Click()
+{
+    runExperiment();
+}
+
+void Game::in1_KeyPress(int keyCode)
+{
+    // Enter runs the same experiment as the button, logged alike: the guide invites the player to
+    // use it, and the printed log must not lose those experiments.
+    if (keyCode == 13)
+        runExperiment();
+}
+
+void Game::runExperiment()
+{
+    const QString input = s_.board.in1Text();
+    if (input.isEmpty()) {
+        guidescript::WarnEmptyInput(s_.guide);
+        return;
+    }
+
+    s_.board.setLabel7(input);
+    s_.board.setLabel7ColourFromIn1();
+    // The label travels to the movie in steps; the bound keeps a strange movie position from
+    // holding the handler.
+    for (int step = 0; step < 10000 && s_.board.label7Left() < s_.movie.left(); ++step)
+        s_.board.setLabel7Left(s_.board.label7Left() + label7Step);
+    s_.board.setLabel7Left(label7Rest);
+
+    countUp(experimentCount_);
+    guidescript::reactToExperiment(s_.guide, experimentCount_);
+    s_.movie.play();
+
+    const MechanismInput in{input, gearColour_, constants_, decimalSeparator_};
+    s_.board.setOut1Caption(runMechanism(s_.board.levelText(), mechanismIndex_, in));
+
+    appendLog(input + QLatin1Char('\t') + s_.board.out1Caption());
+    s_.board.setIn1Text(QString());
+    s_.board.focusIn1();
+}
+
+void Game::Combo1_Click()
+{
+    s_.board.setFrameCaptions(s_.board.levelText());
+    countUp(levelChoiceCount_);
+    if (levelChoiceCount_ == 1)
+        guidescript::CoachAfterLevel(s_.guide);
+}
+
+void Game::Combo2_Click()
+{
+    countUp(colourChoiceCount_);
+    if (colourChoiceCount_ == 1)
+        guidescript::CoachAfterColour(s_.guide);
+    const QString colour = s_.board.colourText();
+    showGearMovie(colour);
+    gearColour_ = colour;
+    BoxColour boxes;
+    if (boxColourForSelection(colour, &boxes))
+        s_.board.setBoxColour(boxes, true);
+    s_.board.focusIn1();
+}
+
+void Game::Command1_Click()
+{
+    log_.clear();
+    s_.board.clearLog();
+    appendLog(logHeader);
+    mechanismIndex_ = qint16(s_.clock.seconds() % 10);
+    if (mechanismIndex_ == 0)
+        mechanismIndex_ = 1;
+    fillConstants(true);
+    s_.board.focusIn1();
+}
+
+void Game::Timer1_Timer()
+{
+    // Wrapping keeps the parity alternating forever.
+    lightTick_ = qint16(quint16(lightTick_) + 1u);
+    const QStringList files = lightPattern(lightTick_);
+    for (int light = 1; light <= 6; ++light)
+        s_.board.setLightPicture(light, resourcePath(files.at(light - 1)));
+}
+
+void Game::salva_Click()
+{
+    const auto chosen = s_.files.chooseSaveFile(QString::fromLatin1(mechanismfile::dialogFilter));
+    if (!chosen || chosen->isEmpty())
+        return;
+    MechanismState state;
+    state.levelText = s_.board.levelText();
+    state.colourSelectorText = s_.board.colourText();
+    state.gearColour = gearColour_;
+    state.mechanismIndex = mechanismIndex_;
+    state.constants = constants_;
+    if (!mechanismfile::appendRecord(mechanismfile::savePath(*chosen), state))
+        guidescript::reportSaveFailed(s_.guide);
+}
+
+void Game::apri_Click()
+{
+    const auto chosen = s_.files.chooseOpenFile(QString::fromLatin1(mechanismfile::dialogFilter));
+    if (!chosen || chosen->isEmpty())
+        return;
+
+    MechanismState state;
+    state.levelText = s_.board.levelText();
+    state.colourSelectorText = s_.board.colourText();
+    state.gearColour = gearColour_;
+    state.mechanismIndex = mechanismIndex_;
+    state.constants = constants_;
+    mechanismfile::applyRecord(mechanismfile::readRecordText(*chosen), state);
+
+    s_.board.setLevelText(state.levelText);
+    s_.board.setColourText(state.colourSelectorText);
+    gearColour_ = state.gearColour;
+    BoxColour boxes;
+    if (boxColourForOpenedFile(gearColour_, &boxes))
+        s_.board.setBoxColour(boxes, false);
+    mechanismIndex_ = state.mechanismIndex;
+    constants_ = state.constants;
+    s_.board.focusIn1();
+
+    // The player hears the file's own name, not the folders above it.
+    guidescript::announceOpenedFile(s_.guide, QFileInfo(*chosen).fileName());
+}
+
+void Game::stampa_Click()
+{
+    const QStringList lines = logprintout::lines(s_.board.levelText(), s_.board.colourText(), log_);
+    if (!s_.printer.print(lines))
+        guidescript::reportPrintFailed(s_.guide);
+}
+
+void Game::obiettivo_Click() { guidescript::explainGoal(s_.guide); }
+void Game::controlli_Click() { guidescript::explainControls(s_.guide); }
+void Game::operazioni_Click() { guidescript::explainOperations(s_.guide); }
+void Game::Mostra_Click() { guidescript::showGuide(s_.guide); }
+void Game::Nascondi_Click() { guidescript::hideGuide(s_.guide); }
+
+bool boxColourForSelection(const QString &colourName, BoxColour *colour)
+{
+    if (colourName == u"rosso")
+        *colour = BoxColour::Red;
+    else if (colourName == u"verde")
+        *colour = BoxColour::Green;
+    else if (colourName == u"blu")
+        *colour = BoxColour::Blue;
+    else if (colourName == u"grigio")
+        *colour = BoxColour::ButtonFace;
+    else
+        return false;
+    return true;
+}
+
+bool boxColourForOpenedFile(const QString &colourName, BoxColour *colour)
+{
+    if (!boxColourForSelection(colourName, colour))
+        return false;
+    if (*colour == BoxColour::ButtonFace)
+        *colour = BoxColour::White;
+    return true;
+}
+
+QStringList lightPattern(qint16 tick)
+{
+    if (tick % 2 == 0)
+        return {"lucig.gif", "luciv.gif", "lucir.gif", "lucib.gif", "lucig.gif", "lucig.gif"};
+    return {"lucir.gif", "lucib.gif", "lucib.gif", "luciv.gif", "luciv.gif", "lucib.gif"};
+}
+
+std::vector<GradientBand> gradientBands(int interiorWidth, int interiorHeight)
+{
+    std::vector<GradientBand> bands;
+    const int width = std::max(interiorWidth, 0);
+    // Whole twips, a tie going to the even neighbour, then a 256th; 32-bit positions so that a
+    // large screen does not overflow.
+    const int bandHeight = std::max(1, int(std::nearbyint(double(width))) / 256);
+    bands.reserve(256);
+    for (int k = 0; k < 256; ++k)
+        bands.push_back({k * bandHeight, bandHeight, width, 255 - k});
+    const int covered = 256 * bandHeight;
+    if (covered < interiorHeight)
+        bands.back().height += interiorHeight - covered;
+    return bands;
+}
+
+double FixedSequenceRandom::next()
+{
+    // A 24-bit linear congruential generator: values k / 2^24, strictly below 1.
+    state_ = (state_ * 0x43FD43FDu + 0xC39EC3u) & 0xFFFFFFu;
+    return double(state_) / 16777216.0;
+}
+
+} // namespace ingranix

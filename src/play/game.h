@@ -1,0 +1,130 @@
+#pragma once
+
+#include "interfaces.h"
+#include "mechanisms/constants.h"
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+namespace ingranix {
+
+class GuideCharacter;
+
+// Everything the outside world lends the game.
+struct GameServices {
+    Board &board;
+    Movie &movie;
+    GuideCharacter &guide;
+    Clock &clock;
+    RandomSource &random;
+    FileChooser &files;
+    LogPrinter &printer;
+    QString resourceFolder;                 // where pictures, movies and the guide character lie
+    std::function<QSize()> screenPixels;    // the size of the screen the guide stands on
+};
+
+// One game of Ingranix: all state and every rule of the window's handlers, without any widget.
+// Handlers keep the names the window's controls give them, so a reader can match both.
+class Game {
+public:
+    explicit Game(const GameServices &services);
+
+    // Start-up. Runs once, on the window's first showing; later calls do nothing.
+    void Form_Activate();
+
+    void exp_Click();
+    void in1_KeyPress(int keyCode); // 13 (Enter) runs an experiment
+    void Combo1_Click();
+    void Combo2_Click();
+    void Command1_Click();
+    void Timer1_Timer();
+
+    void salva_Click();
+    void apri_Click();
+    void stampa_Click();
+
+    void obiettivo_Click();
+    void controlli_Click();
+    void operazioni_Click();
+    void Mostra_Click();
+    void Nascondi_Click();
+
+    // State, for the window and for tests.
+    qint16 mechanismIndex() const { return mechanismIndex_; }
+    void setMechanismIndex(qint16 index) { mechanismIndex_ = index; }
+    const QString &gearColour() const { return gearColour_; }
+    void setGearColour(const QString &colour) { gearColour_ = colour; }
+    const ConstantsTable &mechanismConstants() const { return constants_; }
+    void setMechanismConstants(const ConstantsTable &table) { constants_ = table; }
+    const QStringList &experimentLog() const { return log_; }
+    qint16 experimentCount() const { return experimentCount_; }
+    qint16 levelChoiceCount() const { return levelChoiceCount_; }
+    qint16 colourChoiceCount() const { return colourChoiceCount_; }
+    qint16 lightTick() const { return lightTick_; }
+    qint16 colourDraw() const { return colourDraw_; }
+    bool started() const { return started_; }
+
+    // The decimal separator numbers are written with (the user's, unless a test sets another).
+    void setDecimalSeparator(const QString &separator) { decimalSeparator_ = separator; }
+
+    // Where a resource file lies: the program's folder and the name, joined by the separator.
+    QString resourcePath(const QString &fileName) const;
+
+    static const QString logHeader;   // "in" TAB "out"
+    static constexpr float label7Rest = 3120.0f;
+    static constexpr float label7Step = 150.0f;
+
+private:
+    void runExperiment();
+    void appendLog(const QString &line);
+    void fillConstants(bool newMechanism);
+    void showGearMovie(const QString &colour);
+
+    GameServices s_;
+    QString decimalSeparator_;
+
+    bool started_ = false;
+    qint16 mechanismIndex_ = 1;
+    QString gearColour_;
+    ConstantsTable constants_;
+    QStringList log_;
+    qint16 experimentCount_ = 0;
+    qint16 levelChoiceCount_ = 0;
+    qint16 colourChoiceCount_ = 0;
+    qint16 lightTick_ = 0;
+    qint16 colourDraw_ = 0;
+};
+
+// The colour a gear colour name gives the boxes when chosen in the selector; false for other texts.
+bool boxColourForSelection(const QString &colourName, BoxColour *colour);
+// The colour an opened mechanism file gives them ("grigio" turns them white).
+bool boxColourForOpenedFile(const QString &colourName, BoxColour *colour);
+
+// The light pictures of each tick: for lights 1..6, the file each shows.
+QStringList lightPattern(qint16 tick);
+
+// One band of the background gradient, in twips.
+struct GradientBand {
+    int top;
+    int height;
+    int width;
+    int blue; // the band's colour is RGB(50, 0, blue)
+};
+// 256 bands from blue-violet to dark red across an interior of the given size (twips); the band
+// height is the width / 256, and the last band reaches the bottom of the interior.
+std::vector<GradientBand> gradientBands(int interiorWidth, int interiorHeight);
+
+// Never seeded: every program start gives the same sequence.
+class FixedSequenceRandom : public RandomSource {
+public:
+    double next() override;
+
+private:
+    quint32 state_ = 0x50000;
+};
+
+} // namespace ingranix

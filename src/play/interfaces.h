@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What the game needs from the outside world. The window, the movie player, the clock, the random
+// source, the file dialogs and the printer implement these; tests implement them with fakes.
+namespace ingranix {
+
+// Background colours the game gives the input and output boxes.
+enum class BoxColour { Red, Green, Blue, ButtonFace, White };
+
+// The main window's controls, as the game reads and writes them.
+class Board {
+public:
+    virtual ~Board() = default;
+
+    virtual QString in1Text() const = 0;
+    virtual void setIn1Text(const QString &text) = 0;
+    virtual void focusIn1() = 0;
+    virtual QString out1Caption() const = 0;
+    virtual void setOut1Caption(const QString &caption) = 0;
+
+    // Label7, the number that travels into the machine; its left edge is in twips.
+    virtual void setLabel7(const QString &caption) = 0;
+    virtual void setLabel7ColourFromIn1() = 0; // text colour = in1's current background
+    virtual float label7Left() const = 0;
+    virtual void setLabel7Left(float twips) = 0;
+
+    virtual QString levelText() const = 0;  // Combo1
+    virtual void setLevelText(const QString &text) = 0;
+    virtual QString colourText() const = 0; // Combo2
+    virtual void setColourText(const QString &text) = 0;
+    virtual void setFrameCaptions(const QString &caption) = 0; // Frame1, then Frame2
+
+    // in1, in2, out1 and out2 (all = true), or in1 and out1 only.
+    virtual void setBoxColour(BoxColour colour, bool all) = 0;
+
+    // The hidden list List1 mirrors the experiment log.
+    virtual void appendLogLine(const QString &line) = 0;
+    virtual void clearLog() = 0;
+
+    // Light 1..6 shows the picture file `path`.
+    virtual void setLightPicture(int light, const QString &path) = 0;
+};
+
+// The gear movie player.
+class Movie {
+public:
+    virtual ~Movie() = default;
+    virtual void setMovie(const QString &path) = 0;
+    virtual void setBackgroundColor(qint32 bgr) = 0; // 0x00BBGGRR
+    virtual void gotoFrame(int frame) = 0;
+    virtual void play() = 0;
+    virtual float left() const = 0; // twips, in Label7's coordinates
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual int seconds() const = 0; // seconds of the current time, 0..59
+};
+
+// Uniform values in [0, 1), strictly below 1; never seeded from anything.
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    virtual double next() = 0;
+};
+
+// nullopt when the player cancels.
+class FileChooser {
+public:
+    virtual ~FileChooser() = default;
+    virtual std::optional<QString> chooseSaveFile(const QString &filter) = 0;
+    virtual std::optional<QString> chooseOpenFile(const QString &filter) = 0;
+};
+
+class LogPrinter {
+public:
+    virtual ~LogPrinter() = default;
+    // One whole job; false when there is no printer or it reports an error.
+    virtual bool print(const QStringList &lines) = 0;
+};
+
+} // namespace ingranix
