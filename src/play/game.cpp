@@ -20,16 +20,14 @@ namespace {
 
 // The counters only grow; they stop at the top of their range instead of wrapping to negative
 // values, which would replay the guide's first reactions.
-void countUp(qint16 &counter)
-{
+void countUp(qint16 &counter) {
     if (counter < 32767)
         ++counter;
 }
 
 const QString movieExtension = QStringLiteral(".gif");
 
-bool isColourName(const QString &text)
-{
+bool isColourName(const QString &text) {
     return text == u"rosso" || text == u"verde" || text == u"blu" || text == u"grigio";
 }
 
@@ -37,13 +35,11 @@ bool isColourName(const QString &text)
 
 Game::Game(const GameServices &services) : s_(services), decimalSeparator_(systemDecimalSeparator()) {}
 
-QString Game::resourcePath(const QString &fileName) const
-{
+QString Game::resourcePath(const QString &fileName) const {
     return s_.resourceFolder + QDir::separator() + fileName;
 }
 
-void Game::Form_Activate()
-{
+void Game::Form_Activate() {
     if (started_)
         return;
     started_ = true;
@@ -55,7 +51,7 @@ void Game::Form_Activate()
     colourDraw_ = qint16(s_.clock.seconds() % 10);
     if (colourDraw_ == 0)
         colourDraw_ = 1;
-    static const char *const byDraw[] = {"rosso", "blu", "verde", "grigio", "blu",
+    static const char *const byDraw[] = {"rosso", "blu",    "verde", "grigio", "blu",
                                          "verde", "grigio", "rosso", "verde"};
     if (colourDraw_ >= 1 && colourDraw_ <= 9)
         gearColour_ = QString::fromLatin1(byDraw[colourDraw_ - 1]);
@@ -68,15 +64,13 @@ void Game::Form_Activate()
     guidescript::GreetPlayer(s_.guide, s_.screenPixels ? s_.screenPixels() : QSize(1024, 768));
 }
 
-void Game::showGearMovie(const QString &colour)
-{
+void Game::showGearMovie(const QString &colour) {
     // Only a colour name becomes a file name: a text typed into the selector never reaches the disk.
     s_.movie.setMovie(isColourName(colour) ? resourcePath(colour + movieExtension) : QString());
     s_.movie.gotoFrame(1);
 }
 
-void Game::fillConstants(bool newMechanism)
-{
+void Game::fillConstants(bool newMechanism) {
     for (int r = 1; r <= 4; ++r) {
         for (int c = 1; c <= 4; ++c) {
             const int seconds = s_.clock.seconds();
@@ -97,27 +91,23 @@ void Game::fillConstants(bool newMechanism)
     }
 }
 
-void Game::appendLog(const QString &line)
-{
+void Game::appendLog(const QString &line) {
     log_.append(line);
     s_.board.appendLogLine(line);
 }
 
-void Game::exp_Click()
-{
+void Game::exp_Click() {
     runExperiment();
 }
 
-void Game::in1_KeyPress(int keyCode)
-{
+void Game::in1_KeyPress(int keyCode) {
     // Enter runs the same experiment as the button, logged alike: the guide invites the player to
     // use it, and the printed log must not lose those experiments.
     if (keyCode == 13)
         runExperiment();
 }
 
-void Game::runExperiment()
-{
+void Game::runExperiment() {
     const QString input = s_.board.in1Text();
     if (input.isEmpty()) {
         guidescript::WarnEmptyInput(s_.guide);
@@ -144,16 +134,14 @@ void Game::runExperiment()
     s_.board.focusIn1();
 }
 
-void Game::Combo1_Click()
-{
+void Game::Combo1_Click() {
     s_.board.setFrameCaptions(s_.board.levelText());
     countUp(levelChoiceCount_);
     if (levelChoiceCount_ == 1)
         guidescript::CoachAfterLevel(s_.guide);
 }
 
-void Game::Combo2_Click()
-{
+void Game::Combo2_Click() {
     countUp(colourChoiceCount_);
     if (colourChoiceCount_ == 1)
         guidescript::CoachAfterColour(s_.guide);
@@ -166,8 +154,7 @@ void Game::Combo2_Click()
     s_.board.focusIn1();
 }
 
-void Game::Command1_Click()
-{
+void Game::Command1_Click() {
     log_.clear();
     s_.board.clearLog();
     appendLog(logHeader);
@@ -178,8 +165,7 @@ void Game::Command1_Click()
     s_.board.focusIn1();
 }
 
-void Game::Timer1_Timer()
-{
+void Game::Timer1_Timer() {
     // Wrapping keeps the parity alternating forever.
     lightTick_ = qint16(quint16(lightTick_) + 1u);
     const QStringList files = lightPattern(lightTick_);
@@ -187,8 +173,7 @@ void Game::Timer1_Timer()
         s_.board.setLightPicture(light, resourcePath(files.at(light - 1)));
 }
 
-void Game::salva_Click()
-{
+void Game::salva_Click() {
     const auto chosen = s_.files.chooseSaveFile(QString::fromLatin1(mechanismfile::dialogFilter));
     if (!chosen || chosen->isEmpty())
         return;
@@ -202,8 +187,7 @@ void Game::salva_Click()
         guidescript::reportSaveFailed(s_.guide);
 }
 
-void Game::apri_Click()
-{
+void Game::apri_Click() {
     const auto chosen = s_.files.chooseOpenFile(QString::fromLatin1(mechanismfile::dialogFilter));
     if (!chosen || chosen->isEmpty())
         return;
@@ -230,21 +214,29 @@ void Game::apri_Click()
     guidescript::announceOpenedFile(s_.guide, QFileInfo(*chosen).fileName());
 }
 
-void Game::stampa_Click()
-{
+void Game::stampa_Click() {
     const QStringList lines = logprintout::lines(s_.board.levelText(), s_.board.colourText(), log_);
     if (!s_.printer.print(lines))
         guidescript::reportPrintFailed(s_.guide);
 }
 
-void Game::obiettivo_Click() { guidescript::explainGoal(s_.guide); }
-void Game::controlli_Click() { guidescript::explainControls(s_.guide); }
-void Game::operazioni_Click() { guidescript::explainOperations(s_.guide); }
-void Game::Mostra_Click() { guidescript::showGuide(s_.guide); }
-void Game::Nascondi_Click() { guidescript::hideGuide(s_.guide); }
+void Game::obiettivo_Click() {
+    guidescript::explainGoal(s_.guide);
+}
+void Game::controlli_Click() {
+    guidescript::explainControls(s_.guide);
+}
+void Game::operazioni_Click() {
+    guidescript::explainOperations(s_.guide);
+}
+void Game::Mostra_Click() {
+    guidescript::showGuide(s_.guide);
+}
+void Game::Nascondi_Click() {
+    guidescript::hideGuide(s_.guide);
+}
 
-bool boxColourForSelection(const QString &colourName, BoxColour *colour)
-{
+bool boxColourForSelection(const QString &colourName, BoxColour *colour) {
     if (colourName == u"rosso")
         *colour = BoxColour::Red;
     else if (colourName == u"verde")
@@ -258,8 +250,7 @@ bool boxColourForSelection(const QString &colourName, BoxColour *colour)
     return true;
 }
 
-bool boxColourForOpenedFile(const QString &colourName, BoxColour *colour)
-{
+bool boxColourForOpenedFile(const QString &colourName, BoxColour *colour) {
     if (!boxColourForSelection(colourName, colour))
         return false;
     if (*colour == BoxColour::ButtonFace)
@@ -267,15 +258,13 @@ bool boxColourForOpenedFile(const QString &colourName, BoxColour *colour)
     return true;
 }
 
-QStringList lightPattern(qint16 tick)
-{
+QStringList lightPattern(qint16 tick) {
     if (tick % 2 == 0)
         return {"lucig.gif", "luciv.gif", "lucir.gif", "lucib.gif", "lucig.gif", "lucig.gif"};
     return {"lucir.gif", "lucib.gif", "lucib.gif", "luciv.gif", "luciv.gif", "lucib.gif"};
 }
 
-std::vector<GradientBand> gradientBands(int interiorWidth, int interiorHeight)
-{
+std::vector<GradientBand> gradientBands(int interiorWidth, int interiorHeight) {
     std::vector<GradientBand> bands;
     const int width = std::max(interiorWidth, 0);
     // Whole twips, a tie going to the even neighbour, then a 256th; 32-bit positions so that a
@@ -290,8 +279,7 @@ std::vector<GradientBand> gradientBands(int interiorWidth, int interiorHeight)
     return bands;
 }
 
-double FixedSequenceRandom::next()
-{
+double FixedSequenceRandom::next() {
     // A 24-bit linear congruential generator: values k / 2^24, strictly below 1.
     state_ = (state_ * 0x43FD43FDu + 0xC39EC3u) & 0xFFFFFFu;
     return double(state_) / 16777216.0;

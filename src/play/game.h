@@ -23,8 +23,8 @@ struct GameServices {
     RandomSource &random;
     FileChooser &files;
     LogPrinter &printer;
-    QString resourceFolder;                 // where pictures, movies and the guide character lie
-    std::function<QSize()> screenPixels;    // the size of the screen the guide stands on
+    QString resourceFolder;              // where pictures, movies and the guide character lie
+    std::function<QSize()> screenPixels; // the size of the screen the guide stands on
 };
 
 // One game of Ingranix: all state and every rule of the window's handlers, without any widget.
@@ -74,7 +74,7 @@ public:
     // Where a resource file lies: the program's folder and the name, joined by the separator.
     QString resourcePath(const QString &fileName) const;
 
-    static const QString logHeader;   // "in" TAB "out"
+    static const QString logHeader; // "in" TAB "out"
     static constexpr float label7Rest = 3120.0f;
     static constexpr float label7Step = 150.0f;
 

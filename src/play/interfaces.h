@@ -29,7 +29,7 @@ public:
     virtual float label7Left() const = 0;
     virtual void setLabel7Left(float twips) = 0;
 
-    virtual QString levelText() const = 0;  // Combo1
+    virtual QString levelText() const = 0; // Combo1
     virtual void setLevelText(const QString &text) = 0;
     virtual QString colourText() const = 0; // Combo2
     virtual void setColourText(const QString &text) = 0;

@@ -34,8 +34,7 @@ struct FakeBoard : Board {
     void setLabel7(const QString &caption) override { label7 = caption; }
     void setLabel7ColourFromIn1() override {}
     float label7Left() const override { return label7LeftTwips; }
-    void setLabel7Left(float twips) override
-    {
+    void setLabel7Left(float twips) override {
         label7LeftTwips = twips;
         ++label7Moves;
     }
@@ -44,8 +43,7 @@ struct FakeBoard : Board {
     QString colourText() const override { return colour; }
     void setColourText(const QString &text) override { colour = text; }
     void setFrameCaptions(const QString &caption) override { frameCaption = caption; }
-    void setBoxColour(BoxColour c, bool all) override
-    {
+    void setBoxColour(BoxColour c, bool all) override {
         lastColour = c;
         lastColourAll = all;
         ++colourCalls;
@@ -68,14 +66,12 @@ struct FakeMovie : Movie {
 // Records every request as "Kind argument".
 struct FakeGuide : GuideCharacter {
     QStringList requests;
-    bool load(const QString &id, const QString &) override
-    {
+    bool load(const QString &id, const QString &) override {
         requests << QStringLiteral("Load ") + id;
         return true;
     }
     void setLanguageId(int id) override { requests << QStringLiteral("LanguageID %1").arg(id); }
-    void setBalloonFont(const QString &family, int size) override
-    {
+    void setBalloonFont(const QString &family, int size) override {
         requests << QStringLiteral("Font %1 %2").arg(family).arg(size);
     }
     void moveTo(qint16 x, qint16 y) override { requests << QStringLiteral("MoveTo %1 %2").arg(x).arg(y); }
@@ -92,8 +88,7 @@ struct FakeGuide : GuideCharacter {
 struct FakeClock : Clock {
     mutable std::deque<int> queue;
     int last = 0;
-    int seconds() const override
-    {
+    int seconds() const override {
         if (queue.empty())
             return last;
         const int value = queue.front();
@@ -106,8 +101,7 @@ struct FakeClock : Clock {
 struct FakeRandom : RandomSource {
     std::deque<double> queue;
     double fallback = 0.0;
-    double next() override
-    {
+    double next() override {
         if (queue.empty())
             return fallback;
         const double value = queue.front();
@@ -126,8 +120,7 @@ struct FakeChooser : FileChooser {
 struct FakePrinter : LogPrinter {
     bool works = true;
     QList<QStringList> jobs;
-    bool print(const QStringList &lines) override
-    {
+    bool print(const QStringList &lines) override {
         if (!works)
             return false;
         jobs.append(lines);

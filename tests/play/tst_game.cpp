@@ -9,8 +9,8 @@ using namespace ingranix::fakes;
 
 namespace {
 
-const QString reaction1 = QStringLiteral(
-    "Speak La macchina ha eseguito un calcolo e lo ripeterà sempre uguale, anche se cambierai i numeri in input.");
+const QString reaction1 = QStringLiteral("Speak La macchina ha eseguito un calcolo e lo ripeterà sempre "
+                                         "uguale, anche se cambierai i numeri in input.");
 const QString warning = QStringLiteral("Speak agisci con piu' attenzione!\\pau=500\\Devi inserire il dato");
 
 struct Rig {
@@ -27,8 +27,7 @@ struct Rig {
     Rig() { game.setDecimalSeparator(QStringLiteral(".")); }
 
     // A game at level 1, index 1, colour rosso with every constant 4, as a player would have it.
-    void playLevel1()
-    {
+    void playLevel1() {
         board.level = QStringLiteral("Livello1");
         game.setGearColour(QStringLiteral("rosso"));
         game.setMechanismIndex(1);
@@ -38,8 +37,7 @@ struct Rig {
                 table.set(r, c, 4);
         game.setMechanismConstants(table);
     }
-    void experiment(const QString &input, bool byEnter = false)
-    {
+    void experiment(const QString &input, bool byEnter = false) {
         board.in1 = input;
         if (byEnter)
             game.in1_KeyPress(13);
@@ -84,15 +82,13 @@ private slots:
     void printing();
 };
 
-void GameTest::emptyInputOnlyWarns_data()
-{
+void GameTest::emptyInputOnlyWarns_data() {
     QTest::addColumn<bool>("byEnter");
     QTest::newRow("button") << false;
     QTest::newRow("enter") << true;
 }
 
-void GameTest::emptyInputOnlyWarns()
-{
+void GameTest::emptyInputOnlyWarns() {
     QFETCH(bool, byEnter);
     Rig rig;
     rig.playLevel1();
@@ -107,8 +103,7 @@ void GameTest::emptyInputOnlyWarns()
     QCOMPARE(rig.board.focusCount, 0);
 }
 
-void GameTest::experimentWritesCaptionAndLog_data()
-{
+void GameTest::experimentWritesCaptionAndLog_data() {
     QTest::addColumn<QString>("level");
     QTest::addColumn<QString>("colour");
     QTest::addColumn<int>("index");
@@ -116,18 +111,25 @@ void GameTest::experimentWritesCaptionAndLog_data()
     QTest::addColumn<bool>("byEnter");
     QTest::addColumn<QString>("caption");
 
-    QTest::newRow("addition by button") << "Livello1" << "rosso" << 1 << "2.5" << false << "6.5";
-    QTest::newRow("addition by Enter is logged too") << "Livello1" << "rosso" << 1 << "3" << true << "7";
-    QTest::newRow("a single blank runs") << "Livello1" << "rosso" << 1 << " " << false << "4";
-    QTest::newRow("subtraction impossible") << "Livello1" << "verde" << 1 << "4" << false << "?";
-    QTest::newRow("no level chosen yet") << "                Livello" << "rosso" << 1 << "5" << false << "?";
-    QTest::newRow("level typed by hand") << "Livello1" << "rosso" << 1 << "1" << false << "5";
-    QTest::newRow("index out of range") << "Livello1" << "rosso" << 0 << "5" << false << "?";
-    QTest::newRow("unknown colour") << "Livello1" << "viola" << 1 << "5" << false << "?";
+    QTest::newRow("addition by button") << "Livello1"
+                                        << "rosso" << 1 << "2.5" << false << "6.5";
+    QTest::newRow("addition by Enter is logged too") << "Livello1"
+                                                     << "rosso" << 1 << "3" << true << "7";
+    QTest::newRow("a single blank runs") << "Livello1"
+                                         << "rosso" << 1 << " " << false << "4";
+    QTest::newRow("subtraction impossible") << "Livello1"
+                                            << "verde" << 1 << "4" << false << "?";
+    QTest::newRow("no level chosen yet") << "                Livello"
+                                         << "rosso" << 1 << "5" << false << "?";
+    QTest::newRow("level typed by hand") << "Livello1"
+                                         << "rosso" << 1 << "1" << false << "5";
+    QTest::newRow("index out of range") << "Livello1"
+                                        << "rosso" << 0 << "5" << false << "?";
+    QTest::newRow("unknown colour") << "Livello1"
+                                    << "viola" << 1 << "5" << false << "?";
 }
 
-void GameTest::experimentWritesCaptionAndLog()
-{
+void GameTest::experimentWritesCaptionAndLog() {
     QFETCH(QString, level);
     QFETCH(QString, colour);
     QFETCH(int, index);
@@ -152,8 +154,7 @@ void GameTest::experimentWritesCaptionAndLog()
     QVERIFY(rig.movie.calls.contains(QStringLiteral("Play")));
 }
 
-void GameTest::otherKeysDoNothing()
-{
+void GameTest::otherKeysDoNothing() {
     Rig rig;
     rig.playLevel1();
     rig.board.in1 = QStringLiteral("5");
@@ -164,8 +165,7 @@ void GameTest::otherKeysDoNothing()
     QVERIFY(rig.guide.requests.isEmpty());
 }
 
-void GameTest::label7TravelsOnceToRest()
-{
+void GameTest::label7TravelsOnceToRest() {
     Rig rig;
     rig.playLevel1();
     rig.experiment(QStringLiteral("1"));
@@ -178,8 +178,7 @@ void GameTest::label7TravelsOnceToRest()
     QCOMPARE(rig.board.label7LeftTwips, 3120.0f);
 }
 
-void GameTest::guideReactsToFirstThreeExperiments()
-{
+void GameTest::guideReactsToFirstThreeExperiments() {
     Rig rig;
     rig.playLevel1();
     rig.experiment(QStringLiteral("1"));
@@ -200,8 +199,7 @@ void GameTest::guideReactsToFirstThreeExperiments()
     QCOMPARE(rig.board.list1.size(), 5);
 }
 
-void GameTest::experimentCountStopsAtTop()
-{
+void GameTest::experimentCountStopsAtTop() {
     Rig rig;
     rig.playLevel1();
     for (int i = 0; i < 32770; ++i)
@@ -212,18 +210,16 @@ void GameTest::experimentCountStopsAtTop()
     QCOMPARE(rig.board.out1, QStringLiteral("5"));
 }
 
-void GameTest::startUpState_data()
-{
+void GameTest::startUpState_data() {
     QTest::addColumn<int>("seconds");
     QTest::addColumn<QString>("colour");
-    const char *const colours[] = {"rosso", "rosso", "blu", "verde", "grigio",
+    const char *const colours[] = {"rosso", "rosso", "blu",    "verde", "grigio",
                                    "blu",   "verde", "grigio", "rosso", "verde"};
     for (int digit = 0; digit <= 9; ++digit)
         QTest::addRow("digit %d", digit) << 30 + digit << QString::fromLatin1(colours[digit]);
 }
 
-void GameTest::startUpState()
-{
+void GameTest::startUpState() {
     QFETCH(int, seconds);
     QFETCH(QString, colour);
     Rig rig;
@@ -248,8 +244,7 @@ void GameTest::startUpState()
     QVERIFY(rig.guide.requests.contains(QStringLiteral("Show")));
 }
 
-void GameTest::startUpRunsOnce()
-{
+void GameTest::startUpRunsOnce() {
     Rig rig;
     rig.game.Form_Activate();
     const ConstantsTable first = rig.game.mechanismConstants();
@@ -261,8 +256,7 @@ void GameTest::startUpRunsOnce()
     QCOMPARE(rig.guide.requests.size(), requests);
 }
 
-void GameTest::startUpConstants_data()
-{
+void GameTest::startUpConstants_data() {
     QTest::addColumn<int>("seconds");
     QTest::addColumn<double>("u");
     QTest::addColumn<int>("entry");
@@ -276,8 +270,7 @@ void GameTest::startUpConstants_data()
     QTest::newRow("t 0, d 5") << 0 << 0.8 << 2;
 }
 
-void GameTest::startUpConstants()
-{
+void GameTest::startUpConstants() {
     QFETCH(int, seconds);
     QFETCH(double, u);
     QFETCH(int, entry);
@@ -290,8 +283,7 @@ void GameTest::startUpConstants()
             QCOMPARE(rig.game.mechanismConstants().at(r, c), qint16(entry));
 }
 
-void GameTest::newMechanism_data()
-{
+void GameTest::newMechanism_data() {
     QTest::addColumn<int>("seconds");
     QTest::addColumn<double>("u");
     QTest::addColumn<int>("index");
@@ -305,8 +297,7 @@ void GameTest::newMechanism_data()
     QTest::newRow("second 43, d 2") << 43 << 0.3 << 3 << 9;
 }
 
-void GameTest::newMechanism()
-{
+void GameTest::newMechanism() {
     QFETCH(int, seconds);
     QFETCH(double, u);
     QFETCH(int, index);
@@ -327,15 +318,15 @@ void GameTest::newMechanism()
     static const int folded[10] = {0, 1, 2, 3, 4, 2, 3, 4, 2, 3};
     for (int r = 1; r <= 4; ++r)
         for (int c = 1; c <= 4; ++c)
-            QCOMPARE(rig.game.mechanismConstants().at(r, c), qint16(r == 2 && c == 4 ? folded[entry] : entry));
+            QCOMPARE(rig.game.mechanismConstants().at(r, c),
+                     qint16(r == 2 && c == 4 ? folded[entry] : entry));
     QCOMPARE(rig.game.experimentCount(), qint16(1));
     QCOMPARE(rig.game.gearColour(), QStringLiteral("rosso"));
     QCOMPARE(rig.board.level, QStringLiteral("Livello1"));
     QCOMPARE(rig.board.focusCount, 1);
 }
 
-void GameTest::newMechanismFoldsC24()
-{
+void GameTest::newMechanismFoldsC24() {
     // Over many real draws C(2,4) stays within 1..4, every other entry within 1..9.
     Rig rig;
     FixedSequenceRandom random;
@@ -353,8 +344,7 @@ void GameTest::newMechanismFoldsC24()
     }
 }
 
-void GameTest::levelChoice()
-{
+void GameTest::levelChoice() {
     Rig rig;
     rig.board.level = QStringLiteral("Livello3");
     rig.game.Combo1_Click();
@@ -368,21 +358,20 @@ void GameTest::levelChoice()
     QCOMPARE(rig.game.levelChoiceCount(), qint16(2));
 }
 
-void GameTest::colourChoice_data()
-{
+void GameTest::colourChoice_data() {
     QTest::addColumn<QString>("colour");
     QTest::addColumn<int>("boxes"); // -1: no recolouring
     QTest::addColumn<QString>("movie");
     QTest::newRow("rosso") << "rosso" << int(BoxColour::Red) << "Movie /res/rosso.gif";
     QTest::newRow("verde") << "verde" << int(BoxColour::Green) << "Movie /res/verde.gif";
     QTest::newRow("blu") << "blu" << int(BoxColour::Blue) << "Movie /res/blu.gif";
-    QTest::newRow("grigio is the button face") << "grigio" << int(BoxColour::ButtonFace) << "Movie /res/grigio.gif";
+    QTest::newRow("grigio is the button face")
+        << "grigio" << int(BoxColour::ButtonFace) << "Movie /res/grigio.gif";
     QTest::newRow("typed text") << "Rosso" << -1 << "Movie ";
     QTest::newRow("path in the selector") << "../../etc/passwd" << -1 << "Movie ";
 }
 
-void GameTest::colourChoice()
-{
+void GameTest::colourChoice() {
     QFETCH(QString, colour);
     QFETCH(int, boxes);
     QFETCH(QString, movie);
@@ -399,8 +388,7 @@ void GameTest::colourChoice()
     QCOMPARE(rig.board.focusCount, 1);
 }
 
-void GameTest::colourChoiceCoachesOnce()
-{
+void GameTest::colourChoiceCoachesOnce() {
     Rig rig;
     rig.board.colour = QStringLiteral("blu");
     rig.game.Combo2_Click();
@@ -414,8 +402,7 @@ void GameTest::colourChoiceCoachesOnce()
     QCOMPARE(rig.board.colourCalls, 2);
 }
 
-void GameTest::lightsAlternate()
-{
+void GameTest::lightsAlternate() {
     Rig rig;
     rig.game.Timer1_Timer();
     const QStringList patternB = {"/res/lucir.gif", "/res/lucib.gif", "/res/lucib.gif",
@@ -433,8 +420,7 @@ void GameTest::lightsAlternate()
     QCOMPARE(rig.board.out1, QString());
 }
 
-void GameTest::lightsKeepAlternatingPastTheCounterTop()
-{
+void GameTest::lightsKeepAlternatingPastTheCounterTop() {
     Rig rig;
     QString previous;
     for (int tick = 1; tick <= 70000; ++tick) {
@@ -447,8 +433,7 @@ void GameTest::lightsKeepAlternatingPastTheCounterTop()
     }
 }
 
-void GameTest::gradientBands_data()
-{
+void GameTest::gradientBands_data() {
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
     QTest::addColumn<int>("bandHeight");
@@ -459,8 +444,7 @@ void GameTest::gradientBands_data()
     QTest::newRow("tiny") << 100 << 100 << 1;
 }
 
-void GameTest::gradientBands()
-{
+void GameTest::gradientBands() {
     QFETCH(int, width);
     QFETCH(int, height);
     QFETCH(int, bandHeight);
@@ -477,8 +461,7 @@ void GameTest::gradientBands()
     QVERIFY(bands.back().top + bands.back().height >= height);
 }
 
-void GameTest::randomStaysBelowOne()
-{
+void GameTest::randomStaysBelowOne() {
     FixedSequenceRandom a;
     FixedSequenceRandom b;
     int buckets[5] = {};
@@ -493,8 +476,7 @@ void GameTest::randomStaysBelowOne()
         QVERIFY(count > (1 << 24) / 5 - 100 && count < (1 << 24) / 5 + 100);
 }
 
-void GameTest::cancelledDialogsDoNothing()
-{
+void GameTest::cancelledDialogsDoNothing() {
     Rig rig;
     rig.game.Form_Activate();
     rig.guide.requests.clear();
@@ -506,8 +488,7 @@ void GameTest::cancelledDialogsDoNothing()
     QCOMPARE(rig.board.level, QStringLiteral("                Livello"));
 }
 
-void GameTest::saveAndOpenRestoreTheMechanism()
-{
+void GameTest::saveAndOpenRestoreTheMechanism() {
     QTemporaryDir dir;
     Rig saver;
     saver.playLevel1();
@@ -541,8 +522,7 @@ void GameTest::saveAndOpenRestoreTheMechanism()
     QVERIFY(opener.guide.requests.last().contains(QStringLiteral("con il nome mio.")));
 }
 
-void GameTest::failedSaveIsTold()
-{
+void GameTest::failedSaveIsTold() {
     QTemporaryDir dir;
     QFile blocker(dir.filePath(QStringLiteral("file")));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
@@ -554,8 +534,7 @@ void GameTest::failedSaveIsTold()
     QVERIFY(rig.guide.requests.last().startsWith(QStringLiteral("Speak Non sono riuscito a salvare")));
 }
 
-void GameTest::printing()
-{
+void GameTest::printing() {
     Rig rig;
     rig.game.Form_Activate();
     rig.playLevel1();

@@ -1,0 +1,27 @@
+#include "machinesurface.h"
+
+#include "play/game.h"
+#include "twips.h"
+
+#include <QPainter>
+
+namespace ingranix {
+
+MachineSurface::MachineSurface(QWidget *parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void MachineSurface::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    const auto bands = gradientBands(int(pixelsToTwips(width())), int(pixelsToTwips(height())));
+    for (const GradientBand &band : bands) {
+        // Edges converted from twips one by one, so neighbouring bands meet without gaps.
+        const int top = twipsToPixels(band.top);
+        const int bottom = twipsToPixels(band.top + band.height);
+        if (bottom > top)
+            painter.fillRect(QRect(0, top, twipsToPixels(band.width), bottom - top),
+                             QColor(50, 0, band.blue));
+    }
+}
+
+} // namespace ingranix

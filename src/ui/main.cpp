@@ -1,0 +1,33 @@
+#include "firstpaint.h"
+#include "mainwindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// Pictures, movies and the guide lie beside the program in a build tree, and in share/ingranix
+// once installed.
+QString findResourceFolder() {
+    const QString beside = QCoreApplication::applicationDirPath();
+    const QString installed = QDir(beside).absoluteFilePath(QStringLiteral("../share/ingranix"));
+    if (!QFileInfo::exists(beside + QStringLiteral("/lucir.gif")) &&
+        QFileInfo::exists(installed + QStringLiteral("/lucir.gif")))
+        return QDir::cleanPath(installed);
+    return beside;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ingranix"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Ingranix"));
+    QApplication::setDesktopFileName(QStringLiteral("ingranix"));
+
+    ingranix::MainWindow window(findResourceFolder());
+    ingranix::QuitAfterFirstPaint::installOn(window.centralWidget());
+    window.showMaximized();
+    return app.exec();
+}

@@ -1,0 +1,380 @@
+#include "mainwindow.h"
+
+#include "adapters.h"
+#include "guide/guideagent.h"
+#include "machinesurface.h"
+#include "movieplayer.h"
+#include "play/game.h"
+#include "twips.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace ingranix {
+
+namespace {
+
+const QString navy = QStringLiteral("rgb(0,0,128)");
+
+// Near equivalents of the original fonts, all metric-friendly sans faces found on every desktop.
+QFont panelFont(double points, bool bold = true) {
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
+    : QMainWindow(parent), resourceFolder_(resourceFolder) {
+    setObjectName(QStringLiteral("ingranix1"));
+    setWindowTitle(QStringLiteral("Ingranix(IX40)"));
+
+    auto *surface = new MachineSurface(this);
+    surface->setObjectName(QStringLiteral("surface"));
+    setCentralWidget(surface);
+
+    buildMachine(surface);
+    buildControlPanel(surface);
+    buildAboutPanel(surface);
+    buildMenus();
+    describeForScreenReaders();
+    resize(twipsToPixels(4680), twipsToPixels(3090) + menuBar()->sizeHint().height());
+    // The machine needs this much room; smaller windows would hide the controls.
+    setMinimumSize(twipsToPixels(10575), twipsToPixels(8415) + menuBar()->sizeHint().height());
+
+    guide_ = std::make_unique<GuideAgent>();
+    board_ = std::make_unique<WidgetBoard>(*this);
+    movie_ = std::make_unique<MovieControl>(*this);
+    clock_ = std::make_unique<SystemClock>();
+    random_ = std::make_unique<FixedSequenceRandom>();
+    chooser_ = std::make_unique<DialogFileChooser>(this);
+    printer_ = std::make_unique<DefaultLogPrinter>();
+    GameServices services{
+        *board_, *movie_, *guide_, *clock_, *random_, *chooser_, *printer_, resourceFolder_, [this] {
+            const QScreen *shown = screen() ? screen() : QGuiApplication::primaryScreen();
+            return shown ? shown->geometry().size() : QSize(1024, 768);
+        }};
+    game_ = std::make_unique<Game>(services);
+
+    connect(findChild<QPushButton *>(QStringLiteral("exp")), &QPushButton::clicked, this,
+            [this] { game_->exp_Click(); });
+    connect(findChild<QPushButton *>(QStringLiteral("Command1")), &QPushButton::clicked, this,
+            [this] { game_->Command1_Click(); });
+    connect(in1_, &QLineEdit::returnPressed, this, [this] { game_->in1_KeyPress(13); });
+    connect(combo1_, &QComboBox::activated, this, [this] { game_->Combo1_Click(); });
+    connect(combo2_, &QComboBox::activated, this, [this] { game_->Combo2_Click(); });
+    connect(timer1_, &QTimer::timeout, this, [this] { game_->Timer1_Timer(); });
+    timer1_->start();
+}
+
+MainWindow::~MainWindow() = default;
+
+QGroupBox *MainWindow::makeFrame(QWidget *parent, const char *name, const QString &caption, QRect twips,
+                                 const QString &background) {
+    auto *frame = new QGroupBox(caption, parent);
+    frame->setObjectName(QString::fromLatin1(name));
+    frame->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    frame->setFont(panelFont(8.25));
+    frame->setStyleSheet(
+        QStringLiteral("QGroupBox#%1 { background-color: %2; border: 1px solid rgb(90,90,200);"
+                       " margin-top: 0px; }"
+                       "QGroupBox#%1::title { color: rgb(255,0,0); subcontrol-origin: padding;"
+                       " left: 6px; top: 1px; }")
+            .arg(frame->objectName(), background));
+    return frame;
+}
+
+QLabel *MainWindow::makeLabel(QWidget *parent, const char *name, const QString &text, QRect twips) {
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    return label;
+}
+
+QPushButton *MainWindow::makeButton(QWidget *parent, const char *name, const QString &caption, QRect twips) {
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    button->setFont(panelFont(8.25));
+    button->setStyleSheet(
+        QStringLiteral("QPushButton { background-color: rgb(0,0,192); color: white;"
+                       " border: 2px outset rgb(80,80,255); border-radius: 4px; }"
+                       "QPushButton:pressed { border-style: inset; background-color: rgb(0,0,150); }"
+                       "QPushButton:focus { border-color: rgb(255,220,0); }"));
+    return button;
+}
+
+QComboBox *MainWindow::makeSelector(QWidget *parent, const char *name, const QString &prompt,
+                                    const QStringList &items, QRect twips) {
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(QString::fromLatin1(name));
+    combo->setEditable(true);
+    // Typing into the selector must not add items: only the game's names are offered.
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->addItems(items);
+    combo->setCurrentIndex(-1);
+    combo->setEditText(prompt);
+    combo->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    combo->setFont(panelFont(8.25));
+    combo->setStyleSheet(
+        QStringLiteral("QComboBox { background-color: rgb(0,0,255); color: white; }"
+                       "QComboBox QAbstractItemView { background-color: rgb(0,0,255); color: white;"
+                       " selection-background-color: rgb(255,0,0); }"));
+    return combo;
+}
+
+QLabel *MainWindow::makeLight(QWidget *parent, const char *name, QRect twips) {
+    QLabel *light = makeLabel(parent, name, QString(), twips);
+    light->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    light->setPixmap(QPixmap(QStringLiteral(":/ingranix/design-light.png")));
+    return light;
+}
+
+void MainWindow::buildMachine(QWidget *surface) {
+    // Label7 has no window of its own in the machine: it lies beneath the frames and the movie.
+    label7_ = makeLabel(surface, "Label7", QStringLiteral("In"), QRect(1560, 2880, 255, 300));
+    label7_->setFont(panelFont(12));
+
+    frame1_ = makeFrame(surface, "Frame1", QStringLiteral("Frame1"), QRect(240, 2400, 2415, 2175), navy);
+    shock1_ = new MoviePlayer(surface);
+    shock1_->setObjectName(QStringLiteral("shock1"));
+    shock1_->setGeometry(twipsRect(3000, 720, 4815, 3615));
+    frame2_ = makeFrame(surface, "Frame2", QStringLiteral("Frame1"), QRect(8160, 2400, 2415, 2175), navy);
+
+    const struct {
+        const char *name;
+        QRect twips;
+    } bars[] = {{"Shape1", {2520, 3360, 855, 375}},
+                {"Shape2", {7800, 3360, 855, 375}},
+                {"Shape3", {5040, 4320, 375, 855}}};
+    for (const auto &bar : bars) {
+        auto *shape = new QFrame(surface);
+        shape->setObjectName(QString::fromLatin1(bar.name));
+        shape->setGeometry(twipsRect(bar.twips.x(), bar.twips.y(), bar.twips.width(), bar.twips.height()));
+        shape->setStyleSheet(QStringLiteral("background-color: rgb(0,0,128);"));
+        shape->lower();
+    }
+    label7_->lower();
+
+    const QFont bigFont = panelFont(36);
+    in1_ = new QLineEdit(QStringLiteral(" "), frame1_);
+    in1_->setObjectName(QStringLiteral("in1"));
+    in1_->setGeometry(twipsRect(240, 360, 1935, 1410));
+    in1_->setAlignment(Qt::AlignCenter);
+    in1_->setFont(bigFont);
+    WidgetBoard::paintBox(in1_, Qt::white);
+    QLabel *label1 = makeLabel(frame1_, "Label1", QStringLiteral("input"), QRect(720, 1800, 615, 300));
+    label1->setFont(panelFont(12));
+    label1->setStyleSheet(QStringLiteral("color: rgb(255,0,0);"));
+    in2_ = new QLineEdit(QStringLiteral(" "), frame1_);
+    in2_->setObjectName(QStringLiteral("in2"));
+    in2_->setGeometry(twipsRect(1080, 1440, 1095, 375));
+    in2_->hide();
+    makeLabel(frame1_, "lbl2", QStringLiteral("input/2"), QRect(120, 1440, 720, 300))->hide();
+
+    out1_ = makeLabel(frame2_, "out1", QString(), QRect(240, 480, 1935, 1215));
+    out1_->setAlignment(Qt::AlignCenter);
+    out1_->setFont(bigFont);
+    WidgetBoard::paintBox(out1_, Qt::white);
+    QLabel *label4 = makeLabel(frame2_, "Label4", QStringLiteral("output"), QRect(720, 1800, 795, 300));
+    label4->setFont(panelFont(12));
+    label4->setStyleSheet(QStringLiteral("color: rgb(255,0,0);"));
+    makeLabel(frame2_, "lbl4", QStringLiteral("output/2"), QRect(120, 1440, 885, 300))->hide();
+    out2_ = makeLabel(frame2_, "out2", QString(), QRect(1200, 1320, 1095, 375));
+    WidgetBoard::paintBox(out2_, Qt::white);
+    out2_->hide();
+
+    list1_ = new QListWidget(surface);
+    list1_->setObjectName(QStringLiteral("List1"));
+    list1_->setGeometry(twipsRect(2760, 7920, 4335, 495));
+    list1_->setFont(panelFont(18));
+    list1_->hide();
+}
+
+void MainWindow::buildControlPanel(QWidget *surface) {
+    frame3_ = makeFrame(surface, "Frame3", QStringLiteral("Quadro di comando"), QRect(2040, 4680, 6495, 3015),
+                        navy);
+    QPushButton *exp = makeButton(frame3_, "exp", QStringLiteral("esperimento"), QRect(720, 1200, 2175, 615));
+    QPushButton *command1 =
+        makeButton(frame3_, "Command1", QStringLiteral("    nuovo meccanismo         di calcolo"),
+                   QRect(3600, 1200, 2175, 615));
+    // The caption's blanks wrap it onto two lines on the original button; here the break is explicit.
+    command1->setText(QStringLiteral("nuovo meccanismo\ndi calcolo"));
+    command1->setProperty("designCaption", QStringLiteral("    nuovo meccanismo         di calcolo"));
+    combo1_ = makeSelector(frame3_, "Combo1", QStringLiteral("                Livello"),
+                           {QStringLiteral("Livello1"), QStringLiteral("Livello2"),
+                            QStringLiteral("Livello3"), QStringLiteral("Livello4")},
+                           QRect(720, 2040, 2175, 315));
+    combo2_ = makeSelector(
+        frame3_, "Combo2", QStringLiteral("           ingranaggi"),
+        {QStringLiteral("rosso"), QStringLiteral("verde"), QStringLiteral("blu"), QStringLiteral("grigio")},
+        QRect(3600, 2040, 2175, 315));
+
+    const struct {
+        const char *name;
+        int left;
+    } lights[] = {{"Image1", 720},  {"Image2", 1680}, {"Image3", 3360},
+                  {"Image4", 2520}, {"Image5", 4320}, {"Image6", 5160}};
+    for (int i = 0; i < 6; ++i)
+        lights_[i] = makeLight(frame3_, lights[i].name, QRect(lights[i].left, 480, 570, 570));
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(200);
+
+    setTabOrder(combo1_, command1);
+    setTabOrder(command1, exp);
+    setTabOrder(exp, in1_);
+    setTabOrder(in1_, combo2_);
+}
+
+void MainWindow::buildAboutPanel(QWidget *surface) {
+    frame4_ = new QGroupBox(QStringLiteral("Informazioni"), surface);
+    frame4_->setObjectName(QStringLiteral("Frame4"));
+    frame4_->setGeometry(twipsRect(2760, 1080, 5535, 3255));
+    frame4_->setStyleSheet(
+        QStringLiteral("QGroupBox#Frame4 { background-color: rgb(255,192,128);"
+                       " border: 2px solid rgb(128,128,128); }"
+                       "QGroupBox#Frame4::title { subcontrol-origin: padding; left: 6px; }"));
+
+    label6_ = makeLabel(frame4_, "Label6", QStringLiteral("X"), QRect(5160, 120, 285, 360));
+    label6_->setFont(panelFont(12));
+    label6_->setAlignment(Qt::AlignCenter);
+    label6_->setStyleSheet(QStringLiteral("color: rgb(255,0,0); border: 1px solid black;"));
+    label6_->setCursor(Qt::PointingHandCursor);
+    label6_->installEventFilter(this);
+
+    QLabel *emblem = makeLabel(frame4_, "Image8", QString(), QRect(0, 240, 1095, 1095));
+    emblem->setScaledContents(true);
+    emblem->setPixmap(QPixmap(QStringLiteral(":/ingranix/emblem.png")));
+
+    const struct {
+        const char *name;
+        const char *text;
+        QRect twips;
+        const char *style;
+    } labels[] = {
+        {"lblTitle", "Ingranix", {1080, 480, 1485, 195}, "color: black;"},
+        {"lblVersion", "Versione del 4/11/04", {1050, 780, 1515, 195}, ""},
+        {"lblDescription",
+         "Gioco didattico sul concetto di modello",
+         {1080, 1125, 2730, 195},
+         "color: black;"},
+        {"lblDisclaimer",
+         "Ideato e realizzato dal gruppo Ingranix",
+         {1080, 1440, 3015, 195},
+         "color: black;"},
+        {"Label5", "Con la collaborazione di", {1680, 1800, 1680, 195}, ""},
+        {"Label3", "insegnanti e alunni delle nostre scuole", {960, 2160, 3000, 195}, ""},
+        {"Label2", "www.ingranix.it", {840, 2640, 3615, 495}, "color: rgb(255,128,0);"},
+    };
+    for (const auto &entry : labels) {
+        QLabel *label = makeLabel(frame4_, entry.name, QString::fromUtf8(entry.text), entry.twips);
+        label->setStyleSheet(QString::fromLatin1(entry.style));
+        label->setFont(panelFont(8, false));
+    }
+    findChild<QLabel *>(QStringLiteral("Label2"))->setFont(panelFont(18));
+    findChild<QLabel *>(QStringLiteral("lblTitle"))->setFont(panelFont(8));
+
+    auto *line1 = new QFrame(frame4_);
+    line1->setObjectName(QStringLiteral("Line1"));
+    line1->setGeometry(0, twipsToPixels(2520), twipsToPixels(5520), 1);
+    line1->setStyleSheet(QStringLiteral("background-color: rgb(128,128,128);"));
+
+    frame4_->hide();
+}
+
+void MainWindow::buildMenus() {
+    QMenuBar *bar = menuBar();
+    auto addItem = [this](QMenu *menu, const char *name, auto handler) {
+        QAction *action = menu->addAction(QString::fromLatin1(name));
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+
+    QMenu *file = bar->addMenu(QStringLiteral("file"));
+    file->setObjectName(QStringLiteral("file"));
+    addItem(file, "salva", [this] { game_->salva_Click(); });
+    addItem(file, "apri", [this] { game_->apri_Click(); });
+    addItem(file, "stampa", [this] { game_->stampa_Click(); });
+    addItem(file, "esci", [] { QApplication::quit(); });
+
+    QMenu *instructions = bar->addMenu(QStringLiteral("Istruzioni"));
+    instructions->setObjectName(QStringLiteral("istruzioni"));
+    addItem(instructions, "obiettivo", [this] { game_->obiettivo_Click(); });
+    addItem(instructions, "controlli", [this] { game_->controlli_Click(); });
+    addItem(instructions, "operazioni", [this] { game_->operazioni_Click(); });
+
+    QMenu *assistant = bar->addMenu(QStringLiteral("Assistente"));
+    assistant->setObjectName(QStringLiteral("Assmenu"));
+    addItem(assistant, "Mostra", [this] { game_->Mostra_Click(); });
+    addItem(assistant, "Nascondi", [this] { game_->Nascondi_Click(); });
+
+    QAction *about = bar->addAction(QStringLiteral("Informazioni"));
+    about->setObjectName(QStringLiteral("informazioni"));
+    connect(about, &QAction::triggered, this, [this] {
+        frame4_->show();
+        frame4_->raise();
+    });
+}
+
+void MainWindow::describeForScreenReaders() {
+    // Screen readers announce these, in the player's language.
+    const struct {
+        const char *name;
+        const char *accessibleName;
+        const char *description;
+    } controls[] = {
+        {"in1", "input", "Scrivi qui il numero da dare alla macchina, poi premi Invio"},
+        {"out1", "output",
+         "Il risultato della macchina; un punto interrogativo vuol dire calcolo impossibile"},
+        {"exp", "esperimento", "Dai il numero alla macchina e guarda il risultato"},
+        {"Command1", "nuovo meccanismo di calcolo", "La macchina sceglie un nuovo calcolo nascosto"},
+        {"Combo1", "Livello", "Scegli il livello dei calcoli, da Livello1 a Livello4"},
+        {"Combo2", "ingranaggi", "Scegli il colore degli ingranaggi: ogni colore fa un calcolo diverso"},
+        {"shock1", "ingranaggi della macchina", "Gli ingranaggi girano a ogni esperimento"},
+        {"Frame3", "Quadro di comando", "I comandi della macchina"},
+        {"Frame4", "Informazioni", "Informazioni sul gioco"},
+        {"Label6", "chiudi", "Chiude le informazioni"},
+    };
+    for (const auto &entry : controls) {
+        if (QWidget *widget = findChild<QWidget *>(QString::fromLatin1(entry.name))) {
+            widget->setAccessibleName(QString::fromUtf8(entry.accessibleName));
+            widget->setAccessibleDescription(QString::fromUtf8(entry.description));
+        }
+    }
+    for (int i = 0; i < 6; ++i)
+        lights_[i]->setAccessibleName(QStringLiteral("luce %1").arg(i + 1));
+}
+
+void MainWindow::showEvent(QShowEvent *event) {
+    QMainWindow::showEvent(event);
+    if (shownOnce_)
+        return;
+    shownOnce_ = true;
+    // Start-up runs once the window is on screen, so its first paint is not held up.
+    QTimer::singleShot(0, this, [this] { game_->Form_Activate(); });
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == label6_ && event->type() == QEvent::MouseButtonRelease) {
+        frame4_->hide();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace ingranix

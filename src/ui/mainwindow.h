@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTimer;
+class QFrame;
+
+namespace ingranix {
+
+class Game;
+class MoviePlayer;
+class GuideAgent;
+class WidgetBoard;
+class MovieControl;
+class SystemClock;
+class DialogFileChooser;
+class DefaultLogPrinter;
+class FixedSequenceRandom;
+
+// The Ingranix window: lays out the machine, the control panel, the about panel and the menus in
+// twips, and hands every event to the game.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // resourceFolder: where the pictures, movies and the guide character lie.
+    explicit MainWindow(const QString &resourceFolder, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    Game &game() { return *game_; }
+    GuideAgent &guide() { return *guide_; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    friend class WidgetBoard;
+    friend class MovieControl;
+
+    void buildMachine(QWidget *surface);
+    void buildControlPanel(QWidget *surface);
+    void buildAboutPanel(QWidget *surface);
+    void buildMenus();
+    void describeForScreenReaders();
+    QGroupBox *makeFrame(QWidget *parent, const char *name, const QString &caption, QRect twips,
+                         const QString &background);
+    QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QRect twips);
+    QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, QRect twips);
+    QComboBox *makeSelector(QWidget *parent, const char *name, const QString &prompt,
+                            const QStringList &items, QRect twips);
+    QLabel *makeLight(QWidget *parent, const char *name, QRect twips);
+
+    QString resourceFolder_;
+
+    QGroupBox *frame1_ = nullptr;
+    QGroupBox *frame2_ = nullptr;
+    QGroupBox *frame3_ = nullptr;
+    QGroupBox *frame4_ = nullptr;
+    QLineEdit *in1_ = nullptr;
+    QLineEdit *in2_ = nullptr;
+    QLabel *out1_ = nullptr;
+    QLabel *out2_ = nullptr;
+    QLabel *label7_ = nullptr;
+    QLabel *label6_ = nullptr;
+    QComboBox *combo1_ = nullptr;
+    QComboBox *combo2_ = nullptr;
+    QListWidget *list1_ = nullptr;
+    QLabel *lights_[6] = {};
+    QTimer *timer1_ = nullptr;
+    MoviePlayer *shock1_ = nullptr;
+    float label7Left_ = 1560.0f;
+
+    std::unique_ptr<GuideAgent> guide_;
+    std::unique_ptr<WidgetBoard> board_;
+    std::unique_ptr<MovieControl> movie_;
+    std::unique_ptr<SystemClock> clock_;
+    std::unique_ptr<FixedSequenceRandom> random_;
+    std::unique_ptr<DialogFileChooser> chooser_;
+    std::unique_ptr<DefaultLogPrinter> printer_;
+    std::unique_ptr<Game> game_;
+    bool shownOnce_ = false;
+};
+
+} // namespace ingranix

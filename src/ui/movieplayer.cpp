@@ -1,0 +1,140 @@
+#include "movieplayer.h"
+
+#include <QMovie>
+#include <QPainter>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace ingranix {
+namespace {
+
+// Browsers show frames that ask for 10 ms or less for 100 ms; a stalled frame must not keep the
+// player busy for minutes either.
+int frameDelayMs(int asked) {
+    if (asked <= 10)
+        return 100;
+    return std::min(asked, 5000);
+}
+
+} // namespace
+
+MoviePlayer::MoviePlayer(QWidget *parent) : QWidget(parent), stepTimer_(new QTimer(this)) {
+    stepTimer_->setSingleShot(true);
+    connect(stepTimer_, &QTimer::timeout, this, &MoviePlayer::advance);
+    // Every pixel is painted by paintEvent, so nothing needs erasing first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+MoviePlayer::~MoviePlayer() = default;
+
+void MoviePlayer::setMovie(const QString &path) {
+    stepTimer_->stop();
+    delete movie_;
+    movie_ = nullptr;
+    frameCount_ = 0;
+    path_ = path;
+    if (path.isEmpty()) {
+        update();
+        return;
+    }
+
+    auto *candidate = new QMovie(path, QByteArray(), this);
+    // Frames are read one at a time as they are shown: a cached movie would hold every frame in
+    // memory for the whole game.
+    candidate->setCacheMode(QMovie::CacheNone);
+    if (!candidate->isValid() || !candidate->jumpToFrame(0) || candidate->currentPixmap().isNull()) {
+        delete candidate;
+        update();
+        return;
+    }
+    movie_ = candidate;
+    frameCount_ = std::max(movie_->frameCount(), 0);
+    connect(movie_, &QMovie::frameChanged, this, qOverload<>(&QWidget::update));
+    update();
+}
+
+void MoviePlayer::setBackgroundColor(qint32 bgr) {
+    const auto value = quint32(bgr);
+    background_ = QColor(int(value & 0xff), int((value >> 8) & 0xff), int((value >> 16) & 0xff));
+    update();
+}
+
+void MoviePlayer::gotoFrame(int frame) {
+    stepTimer_->stop();
+    if (!movie_)
+        return;
+    int index = std::max(frame, 1) - 1;
+    if (frameCount_ > 0)
+        index = std::min(index, frameCount_ - 1);
+    showFrame(index);
+}
+
+void MoviePlayer::play() {
+    if (!movie_ || stepTimer_->isActive())
+        return;
+    stepTimer_->start(frameDelayMs(movie_->nextFrameDelay()));
+}
+
+bool MoviePlayer::isPlaying() const {
+    return stepTimer_->isActive();
+}
+
+int MoviePlayer::currentFrame() const {
+    return movie_ ? movie_->currentFrameNumber() + 1 : 0;
+}
+
+bool MoviePlayer::hasMovie() const {
+    return movie_ != nullptr;
+}
+
+void MoviePlayer::showFrame(int index) {
+    // Animated formats are read forward only; going back means starting again from frame 0.
+    if (index < movie_->currentFrameNumber())
+        movie_->jumpToFrame(0);
+    while (movie_->currentFrameNumber() < index) {
+        const int before = movie_->currentFrameNumber();
+        movie_->jumpToNextFrame();
+        if (movie_->currentFrameNumber() != before + 1)
+            break; // the file ends earlier than it said, or broke: stay on the last good frame
+    }
+}
+
+void MoviePlayer::advance() {
+    if (!movie_)
+        return;
+    const int before = movie_->currentFrameNumber();
+    const bool last = frameCount_ > 0 && before + 1 >= frameCount_;
+    if (!last) {
+        movie_->jumpToNextFrame();
+        if (movie_->currentFrameNumber() == before + 1) {
+            stepTimer_->start(frameDelayMs(movie_->nextFrameDelay()));
+            return;
+        }
+    }
+    rest();
+}
+
+void MoviePlayer::rest() {
+    stepTimer_->stop();
+    if (movie_)
+        showFrame(0);
+}
+
+void MoviePlayer::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.fillRect(rect(), background_);
+    if (!movie_)
+        return;
+    const QPixmap frame = movie_->currentPixmap();
+    if (frame.isNull() || width() <= 0 || height() <= 0)
+        return;
+    // Scaled to fit whole, keeping its proportions, centred on the background colour.
+    const QSize fitted = frame.size().scaled(size(), Qt::KeepAspectRatio);
+    QRect target(QPoint(0, 0), fitted);
+    target.moveCenter(rect().center());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(target, frame);
+}
+
+} // namespace ingranix
