@@ -19,8 +19,7 @@ public:
     friend bool operator==(const ConstantsTable &, const ConstantsTable &) = default;
 
 private:
-    static std::size_t index(int row, int column)
-    {
+    static std::size_t index(int row, int column) {
         Q_ASSERT(row >= 1 && row <= 4 && column >= 1 && column <= 4);
         return std::size_t((row - 1) * 4 + (column - 1));
     }

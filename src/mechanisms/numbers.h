@@ -11,6 +11,8 @@ namespace ingranix {
 // an exponent with E or D, &H / &O prefixes; reading stops at the first character that cannot
 // continue the number; a text that does not begin with a number reads as 0). Never throws.
 // A value too large for a double reads as an infinity of its sign.
+// &H / &O digits are a non-negative magnitude, never wrapped to 16, 32 or 64 bits ("&HFFFF" is 65535);
+// a sign before the prefix applies to it.
 double readInputValue(QStringView text);
 
 // n: x rounded half-to-even to a signed 16-bit whole number; nullopt when it falls outside
