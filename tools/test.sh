@@ -18,6 +18,9 @@ cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-test -j "$jobs"
 ctest --test-dir build-test --output-on-failure -j "$jobs"
 
+echo "== Package: make the .deb, install it, start the installed program"
+bash tools/ci/test-package.sh build-test
+
 echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DINGRANIX_SANITIZE=ON -DINGRANIX_BUILD_BENCH=OFF
 cmake --build build-sanitize -j "$jobs"

@@ -24,7 +24,7 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ingranix"));
     QApplication::setApplicationDisplayName(QStringLiteral("Ingranix"));
-    QApplication::setDesktopFileName(QStringLiteral("ingranix"));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.ingranix.Ingranix"));
 
     ingranix::MainWindow window(findResourceFolder());
     ingranix::QuitAfterFirstPaint::installOn(window.centralWidget());
