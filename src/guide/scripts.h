@@ -18,11 +18,11 @@ void LoadGuide(GuideCharacter &guide, const QString &resourceFolder);
 void GreetPlayer(GuideCharacter &guide, QSize screenPixels);
 void CoachAfterLevel(GuideCharacter &guide);
 void CoachAfterColour(GuideCharacter &guide);
-void explainGoal(GuideCharacter &guide);         // menu Istruzioni > obiettivo
-void explainControls(GuideCharacter &guide);     // menu Istruzioni > controlli
-void explainOperations(GuideCharacter &guide);   // menu Istruzioni > operazioni
-void showGuide(GuideCharacter &guide);           // menu Assistente > Mostra
-void hideGuide(GuideCharacter &guide);           // menu Assistente > Nascondi
+void explainGoal(GuideCharacter &guide);       // menu Istruzioni > obiettivo
+void explainControls(GuideCharacter &guide);   // menu Istruzioni > controlli
+void explainOperations(GuideCharacter &guide); // menu Istruzioni > operazioni
+void showGuide(GuideCharacter &guide);         // menu Assistente > Mostra
+void hideGuide(GuideCharacter &guide);         // menu Assistente > Nascondi
 void WarnEmptyInput(GuideCharacter &guide);
 // The reaction to the experiment that made experimentCount equal to `count` (only 1 to 3 react).
 void reactToExperiment(GuideCharacter &guide, int count);
