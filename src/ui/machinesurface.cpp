@@ -22,6 +22,10 @@ void MachineSurface::paintEvent(QPaintEvent *) {
             painter.fillRect(QRect(0, top, twipsToPixels(band.width), bottom - top),
                              QColor(50, 0, band.blue));
     }
+    if (!painted_) {
+        painted_ = true;
+        emit firstPainted();
+    }
 }
 
 } // namespace ingranix

@@ -11,8 +11,14 @@ class MachineSurface : public QWidget {
 public:
     explicit MachineSurface(QWidget *parent = nullptr);
 
+signals:
+    void firstPainted();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    bool painted_ = false;
 };
 
 } // namespace ingranix

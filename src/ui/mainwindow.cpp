@@ -257,8 +257,10 @@ void MainWindow::buildAboutPanel(QWidget *surface) {
     label6_->installEventFilter(this);
 
     QLabel *emblem = makeLabel(frame4_, "Image8", QString(), QRect(0, 240, 1095, 1095));
-    emblem->setScaledContents(true);
-    emblem->setPixmap(QPixmap(QStringLiteral(":/ingranix/emblem.png")));
+    // Fitted whole rather than stretched, so the machine keeps its shape in the square box.
+    emblem->setAlignment(Qt::AlignCenter);
+    emblem->setPixmap(QPixmap(QStringLiteral(":/ingranix/emblem.png"))
+                          .scaled(emblem->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
     const struct {
         const char *name;
@@ -365,8 +367,15 @@ void MainWindow::showEvent(QShowEvent *event) {
     if (shownOnce_)
         return;
     shownOnce_ = true;
-    // Start-up runs once the window is on screen, so its first paint is not held up.
-    QTimer::singleShot(0, this, [this] { game_->Form_Activate(); });
+    // Start-up runs once the window has painted, so the player sees the machine at once; the
+    // fallback timer covers a platform that never exposes the window.
+    auto *surface = static_cast<MachineSurface *>(centralWidget());
+    connect(surface, &MachineSurface::firstPainted, this, &MainWindow::startUp, Qt::QueuedConnection);
+    QTimer::singleShot(1000, this, &MainWindow::startUp);
+}
+
+void MainWindow::startUp() {
+    game_->Form_Activate(); // runs once, however often it is called
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event) {

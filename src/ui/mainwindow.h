@@ -50,6 +50,7 @@ private:
     void buildAboutPanel(QWidget *surface);
     void buildMenus();
     void describeForScreenReaders();
+    void startUp();
     QGroupBox *makeFrame(QWidget *parent, const char *name, const QString &caption, QRect twips,
                          const QString &background);
     QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QRect twips);
