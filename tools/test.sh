@@ -24,7 +24,7 @@ bash tools/ci/test-package.sh build-test
 echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DINGRANIX_SANITIZE=ON -DINGRANIX_BUILD_BENCH=OFF
 cmake --build build-sanitize -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1:suppressions=$here/tools/ci/lsan.supp:abort_on_error=1 \
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 LSAN_OPTIONS=suppressions=$here/tools/ci/lsan.supp \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
