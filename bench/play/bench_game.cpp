@@ -28,31 +28,18 @@ void GameBench::experiment_data() {
 void GameBench::experiment() {
     QFETCH(QString, level);
     QFETCH(QString, input);
-    FakeBoard board;
-    FakeMovie movie;
-    FakeGuide guide;
-    FakeClock clock;
-    FakeRandom random;
-    FakeChooser chooser;
-    FakePrinter printer;
-    Game game(GameServices{board, movie, guide, clock, random, chooser, printer, QStringLiteral("/res"),
-                           [] { return QSize(1000, 800); }});
-    game.Form_Activate();
-    board.level = level;
+    Rig rig;
+    rig.game.Form_Activate();
+    rig.board.level = level;
     // Past the guide's three reactions, as in a long game.
-    for (int i = 0; i < 3; ++i) {
-        board.in1 = input;
-        game.exp_Click();
-    }
-    // A batch of 1000 experiments per iteration (divide the figure by 1000); a new mechanism then
-    // clears the log, so it does not grow across iterations.
+    for (int i = 0; i < 3; ++i)
+        rig.experiment(input);
     QBENCHMARK {
         for (int i = 0; i < 1000; ++i) {
-            board.in1 = input;
-            game.exp_Click();
+            rig.experiment(input);
         }
-        game.Command1_Click();
-        movie.calls.clear();
+        rig.game.Command1_Click();
+        rig.movie.calls.clear();
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "guide/guidecharacter.h"
+#include "play/game.h"
 #include "play/interfaces.h"
 
 #include <QSize>
@@ -125,6 +126,40 @@ struct FakePrinter : LogPrinter {
             return false;
         jobs.append(lines);
         return true;
+    }
+};
+
+// A game wired to fakes, with the moves a player makes.
+struct Rig {
+    FakeBoard board;
+    FakeMovie movie;
+    FakeGuide guide;
+    FakeClock clock;
+    FakeRandom random;
+    FakeChooser chooser;
+    FakePrinter printer;
+    Game game{GameServices{board, movie, guide, clock, random, chooser, printer, QStringLiteral("/res"),
+                           [] { return QSize(1000, 800); }}};
+
+    Rig() { game.setDecimalSeparator(QStringLiteral(".")); }
+
+    // A game at level 1, index 1, colour rosso with every constant 4, as a player would have it.
+    void playLevel1() {
+        board.level = QStringLiteral("Livello1");
+        game.setGearColour(QStringLiteral("rosso"));
+        game.setMechanismIndex(1);
+        ConstantsTable table;
+        for (int r = 1; r <= 4; ++r)
+            for (int c = 1; c <= 4; ++c)
+                table.set(r, c, 4);
+        game.setMechanismConstants(table);
+    }
+    void experiment(const QString &input, bool byEnter = false) {
+        board.in1 = input;
+        if (byEnter)
+            game.in1_KeyPress(13);
+        else
+            game.exp_Click();
     }
 };
 

@@ -13,39 +13,6 @@ const QString reaction1 = QStringLiteral("Speak La macchina ha eseguito un calco
                                          "uguale, anche se cambierai i numeri in input.");
 const QString warning = QStringLiteral("Speak agisci con piu' attenzione!\\pau=500\\Devi inserire il dato");
 
-struct Rig {
-    FakeBoard board;
-    FakeMovie movie;
-    FakeGuide guide;
-    FakeClock clock;
-    FakeRandom random;
-    FakeChooser chooser;
-    FakePrinter printer;
-    Game game{GameServices{board, movie, guide, clock, random, chooser, printer, QStringLiteral("/res"),
-                           [] { return QSize(1000, 800); }}};
-
-    Rig() { game.setDecimalSeparator(QStringLiteral(".")); }
-
-    // A game at level 1, index 1, colour rosso with every constant 4, as a player would have it.
-    void playLevel1() {
-        board.level = QStringLiteral("Livello1");
-        game.setGearColour(QStringLiteral("rosso"));
-        game.setMechanismIndex(1);
-        ConstantsTable table;
-        for (int r = 1; r <= 4; ++r)
-            for (int c = 1; c <= 4; ++c)
-                table.set(r, c, 4);
-        game.setMechanismConstants(table);
-    }
-    void experiment(const QString &input, bool byEnter = false) {
-        board.in1 = input;
-        if (byEnter)
-            game.in1_KeyPress(13);
-        else
-            game.exp_Click();
-    }
-};
-
 } // namespace
 
 class GameTest : public QObject {

@@ -20,18 +20,12 @@ class MainWindowTest : public QObject {
 private slots:
     void init();
     void cleanup();
-    void controlsStandInPlace_data();
-    void controlsStandInPlace();
     void hiddenAtStart_data();
     void hiddenAtStart();
     void designTexts();
     void selectorsInsertNothing();
     void startUpRanOnFirstShow();
-    void experimentsByButtonAndEnter();
     void emptyBoxKeepsEverything();
-    void levelAndColourChoices();
-    void newMechanismClearsTheLog();
-    void aboutPanelOpensAndCloses();
     void lightsBlink();
     void gradientIsPainted();
 
@@ -59,34 +53,6 @@ void MainWindowTest::cleanup() {
     window_ = nullptr;
 }
 
-void MainWindowTest::controlsStandInPlace_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("twips");
-    QTest::newRow("Frame1") << "Frame1" << QRect(240, 2400, 2415, 2175);
-    QTest::newRow("shock1") << "shock1" << QRect(3000, 720, 4815, 3615);
-    QTest::newRow("Frame2") << "Frame2" << QRect(8160, 2400, 2415, 2175);
-    QTest::newRow("Frame3") << "Frame3" << QRect(2040, 4680, 6495, 3015);
-    QTest::newRow("Shape3") << "Shape3" << QRect(5040, 4320, 375, 855);
-    QTest::newRow("in1 in Frame1") << "in1" << QRect(240, 360, 1935, 1410);
-    QTest::newRow("out1 in Frame2") << "out1" << QRect(240, 480, 1935, 1215);
-    QTest::newRow("exp") << "exp" << QRect(720, 1200, 2175, 615);
-    QTest::newRow("Command1") << "Command1" << QRect(3600, 1200, 2175, 615);
-    QTest::newRow("Combo1") << "Combo1" << QRect(720, 2040, 2175, 315);
-    QTest::newRow("Combo2") << "Combo2" << QRect(3600, 2040, 2175, 315);
-    QTest::newRow("Image4 stands third") << "Image4" << QRect(2520, 480, 570, 570);
-    QTest::newRow("Image3 stands fourth") << "Image3" << QRect(3360, 480, 570, 570);
-    QTest::newRow("Frame4") << "Frame4" << QRect(2760, 1080, 5535, 3255);
-    QTest::newRow("Label6") << "Label6" << QRect(5160, 120, 285, 360);
-}
-
-void MainWindowTest::controlsStandInPlace() {
-    QFETCH(QString, name);
-    QFETCH(QRect, twips);
-    const QWidget *widget = window_->findChild<QWidget *>(name);
-    QVERIFY2(widget, qPrintable(name));
-    QCOMPARE(widget->geometry(), twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-}
-
 void MainWindowTest::hiddenAtStart_data() {
     QTest::addColumn<QString>("name");
     for (const char *name : {"List1", "Frame4", "in2", "lbl2", "lbl4", "out2"})
@@ -110,7 +76,6 @@ void MainWindowTest::designTexts() {
     QCOMPARE(control<QPushButton>("exp")->text(), QStringLiteral("esperimento"));
     QCOMPARE(control<QLabel>("Label6")->text(), QStringLiteral("X"));
     QCOMPARE(control<QTimer>("Timer1")->interval(), 200);
-    QStringList menus;
     for (const char *name : {"salva", "apri", "stampa", "esci", "obiettivo", "controlli", "operazioni",
                              "Mostra", "Nascondi", "informazioni"})
         QVERIFY2(window_->findChild<QAction *>(QString::fromLatin1(name)), name);
@@ -151,32 +116,6 @@ void MainWindowTest::experiment(const QString &input, bool byEnter) {
         QTest::mouseClick(control<QPushButton>("exp"), Qt::LeftButton);
 }
 
-void MainWindowTest::experimentsByButtonAndEnter() {
-    auto *combo1 = control<QComboBox>("Combo1");
-    combo1->setCurrentIndex(0);
-    emit combo1->activated(0);
-    Game &game = window_->game();
-    game.setMechanismIndex(1);
-    game.setGearColour(QStringLiteral("rosso"));
-    ConstantsTable table = game.mechanismConstants();
-    table.set(1, 1, 4);
-    game.setMechanismConstants(table);
-    game.setDecimalSeparator(QStringLiteral("."));
-
-    experiment(QStringLiteral("2.5"), false);
-    QCOMPARE(control<QLabel>("out1")->text(), QStringLiteral("6.5"));
-    experiment(QStringLiteral("abc"), true);
-    QCOMPARE(control<QLabel>("out1")->text(), QStringLiteral("4"));
-    QCOMPARE(control<QListWidget>("List1")->count(), 3);
-    QCOMPARE(control<QListWidget>("List1")->item(1)->text(), QStringLiteral("2.5\t6.5"));
-    QCOMPARE(control<QListWidget>("List1")->item(2)->text(), QStringLiteral("abc\t4"));
-    QCOMPARE(control<QLineEdit>("in1")->text(), QString());
-    QTRY_VERIFY(control<QLineEdit>("in1")->hasFocus());
-    QCOMPARE(control<QLabel>("Label7")->text(), QStringLiteral("abc"));
-    QCOMPARE(control<QLabel>("Label7")->x(), twipsToPixels(3120));
-    QCOMPARE(game.experimentCount(), qint16(2));
-}
-
 void MainWindowTest::emptyBoxKeepsEverything() {
     control<QLabel>("out1")->setText(QStringLiteral("8"));
     experiment(QString(), false);
@@ -184,42 +123,6 @@ void MainWindowTest::emptyBoxKeepsEverything() {
     QCOMPARE(window_->game().experimentCount(), qint16(0));
     QCOMPARE(control<QLabel>("out1")->text(), QStringLiteral("8"));
     QCOMPARE(control<QListWidget>("List1")->count(), 1);
-}
-
-void MainWindowTest::levelAndColourChoices() {
-    auto *combo1 = control<QComboBox>("Combo1");
-    combo1->setCurrentIndex(2);
-    emit combo1->activated(2);
-    QCOMPARE(control<QGroupBox>("Frame1")->title(), QStringLiteral("Livello3"));
-    QCOMPARE(control<QGroupBox>("Frame2")->title(), QStringLiteral("Livello3"));
-
-    auto *combo2 = control<QComboBox>("Combo2");
-    combo2->setCurrentIndex(1);
-    emit combo2->activated(1);
-    QCOMPARE(window_->game().gearColour(), QStringLiteral("verde"));
-    const QImage box = control<QLineEdit>("in1")->grab().toImage();
-    QCOMPARE(box.pixelColor(box.width() / 2, 6), QColor(0, 255, 0));
-    QTRY_VERIFY(control<QLineEdit>("in1")->hasFocus());
-}
-
-void MainWindowTest::newMechanismClearsTheLog() {
-    experiment(QStringLiteral("1"), false);
-    experiment(QStringLiteral("2"), false);
-    QCOMPARE(control<QListWidget>("List1")->count(), 3);
-    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
-    QCOMPARE(control<QListWidget>("List1")->count(), 1);
-    const qint16 index = window_->game().mechanismIndex();
-    QVERIFY(index >= 1 && index <= 9);
-}
-
-void MainWindowTest::aboutPanelOpensAndCloses() {
-    auto *about = control<QWidget>("Frame4");
-    control<QAction>("informazioni")->trigger();
-    QVERIFY(about->isVisible());
-    control<QAction>("informazioni")->trigger();
-    QVERIFY(about->isVisible());
-    QTest::mouseClick(control<QLabel>("Label6"), Qt::LeftButton);
-    QVERIFY(!about->isVisible());
 }
 
 void MainWindowTest::lightsBlink() {

@@ -253,7 +253,11 @@ void WholeGameTest::controlsKeepTheirPlace_data() {
     QTest::newRow("Combo1") << "Combo1" << QRect(720, 2040, 2175, 315);
     QTest::newRow("Combo2") << "Combo2" << QRect(3600, 2040, 2175, 315);
     QTest::newRow("Image1") << "Image1" << QRect(720, 480, 570, 570);
+    QTest::newRow("Image4 stands third") << "Image4" << QRect(2520, 480, 570, 570);
+    QTest::newRow("Image3 stands fourth") << "Image3" << QRect(3360, 480, 570, 570);
     QTest::newRow("Image6") << "Image6" << QRect(5160, 480, 570, 570);
+    QTest::newRow("Shape3") << "Shape3" << QRect(5040, 4320, 375, 855);
+    QTest::newRow("Label6") << "Label6" << QRect(5160, 120, 285, 360);
     QTest::newRow("List1") << "List1" << QRect(2760, 7920, 4335, 495);
     QTest::newRow("Frame4") << "Frame4" << QRect(2760, 1080, 5535, 3255);
 }
