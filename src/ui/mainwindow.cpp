@@ -45,11 +45,22 @@ MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
     surface->setObjectName(QStringLiteral("surface"));
     setCentralWidget(surface);
 
+    // One style sheet for the whole window, applied once: styling each control on its own would
+    // repolish the window again and again and slow the start.
+    styleRules_ =
+        QStringLiteral("#Frame3 QPushButton { background-color: rgb(0,0,192); color: white;"
+                       " border: 2px outset rgb(80,80,255); border-radius: 4px; }"
+                       "#Frame3 QPushButton:pressed { border-style: inset; background-color: rgb(0,0,150); }"
+                       "#Frame3 QPushButton:focus { border-color: rgb(255,220,0); }"
+                       "#Frame3 QComboBox { background-color: rgb(0,0,255); color: white; }"
+                       "#Frame3 QComboBox QAbstractItemView { background-color: rgb(0,0,255); color: white;"
+                       " selection-background-color: rgb(255,0,0); }");
     buildMachine(surface);
     buildControlPanel(surface);
     buildAboutPanel(surface);
     buildMenus();
     describeForScreenReaders();
+    setStyleSheet(styleRules_);
     resize(twipsToPixels(4680), twipsToPixels(3090) + menuBar()->sizeHint().height());
     // The machine needs this much room; smaller windows would hide the controls.
     setMinimumSize(twipsToPixels(10575), twipsToPixels(8415) + menuBar()->sizeHint().height());
@@ -87,13 +98,16 @@ QGroupBox *MainWindow::makeFrame(QWidget *parent, const char *name, const QStrin
     frame->setObjectName(QString::fromLatin1(name));
     frame->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     frame->setFont(panelFont(8.25));
-    frame->setStyleSheet(
-        QStringLiteral("QGroupBox#%1 { background-color: %2; border: 1px solid rgb(90,90,200);"
-                       " margin-top: 0px; }"
-                       "QGroupBox#%1::title { color: rgb(255,0,0); subcontrol-origin: padding;"
-                       " left: 6px; top: 1px; }")
-            .arg(frame->objectName(), background));
+    styleRules_ += QStringLiteral("QGroupBox#%1 { background-color: %2; border: 1px solid rgb(90,90,200);"
+                                  " margin-top: 0px; }"
+                                  "QGroupBox#%1::title { color: rgb(255,0,0); subcontrol-origin: padding;"
+                                  " left: 6px; top: 1px; }")
+                       .arg(frame->objectName(), background);
     return frame;
+}
+
+void MainWindow::addStyle(QWidget *widget, const char *declarations) {
+    styleRules_ += QStringLiteral("#%1 { %2 }").arg(widget->objectName(), QString::fromLatin1(declarations));
 }
 
 QLabel *MainWindow::makeLabel(QWidget *parent, const char *name, const QString &text, QRect twips) {
@@ -108,11 +122,6 @@ QPushButton *MainWindow::makeButton(QWidget *parent, const char *name, const QSt
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     button->setFont(panelFont(8.25));
-    button->setStyleSheet(
-        QStringLiteral("QPushButton { background-color: rgb(0,0,192); color: white;"
-                       " border: 2px outset rgb(80,80,255); border-radius: 4px; }"
-                       "QPushButton:pressed { border-style: inset; background-color: rgb(0,0,150); }"
-                       "QPushButton:focus { border-color: rgb(255,220,0); }"));
     return button;
 }
 
@@ -128,10 +137,6 @@ QComboBox *MainWindow::makeSelector(QWidget *parent, const char *name, const QSt
     combo->setEditText(prompt);
     combo->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     combo->setFont(panelFont(8.25));
-    combo->setStyleSheet(
-        QStringLiteral("QComboBox { background-color: rgb(0,0,255); color: white; }"
-                       "QComboBox QAbstractItemView { background-color: rgb(0,0,255); color: white;"
-                       " selection-background-color: rgb(255,0,0); }"));
     return combo;
 }
 
@@ -163,7 +168,7 @@ void MainWindow::buildMachine(QWidget *surface) {
         auto *shape = new QFrame(surface);
         shape->setObjectName(QString::fromLatin1(bar.name));
         shape->setGeometry(twipsRect(bar.twips.x(), bar.twips.y(), bar.twips.width(), bar.twips.height()));
-        shape->setStyleSheet(QStringLiteral("background-color: rgb(0,0,128);"));
+        addStyle(shape, "background-color: rgb(0,0,128);");
         shape->lower();
     }
     label7_->lower();
@@ -174,10 +179,10 @@ void MainWindow::buildMachine(QWidget *surface) {
     in1_->setGeometry(twipsRect(240, 360, 1935, 1410));
     in1_->setAlignment(Qt::AlignCenter);
     in1_->setFont(bigFont);
-    WidgetBoard::paintBox(in1_, Qt::white);
+    addStyle(in1_, "background-color: white; color: black;");
     QLabel *label1 = makeLabel(frame1_, "Label1", QStringLiteral("input"), QRect(720, 1800, 615, 300));
     label1->setFont(panelFont(12));
-    label1->setStyleSheet(QStringLiteral("color: rgb(255,0,0);"));
+    addStyle(label1, "color: rgb(255,0,0);");
     in2_ = new QLineEdit(QStringLiteral(" "), frame1_);
     in2_->setObjectName(QStringLiteral("in2"));
     in2_->setGeometry(twipsRect(1080, 1440, 1095, 375));
@@ -187,13 +192,13 @@ void MainWindow::buildMachine(QWidget *surface) {
     out1_ = makeLabel(frame2_, "out1", QString(), QRect(240, 480, 1935, 1215));
     out1_->setAlignment(Qt::AlignCenter);
     out1_->setFont(bigFont);
-    WidgetBoard::paintBox(out1_, Qt::white);
+    addStyle(out1_, "background-color: white; color: black;");
     QLabel *label4 = makeLabel(frame2_, "Label4", QStringLiteral("output"), QRect(720, 1800, 795, 300));
     label4->setFont(panelFont(12));
-    label4->setStyleSheet(QStringLiteral("color: rgb(255,0,0);"));
+    addStyle(label4, "color: rgb(255,0,0);");
     makeLabel(frame2_, "lbl4", QStringLiteral("output/2"), QRect(120, 1440, 885, 300))->hide();
     out2_ = makeLabel(frame2_, "out2", QString(), QRect(1200, 1320, 1095, 375));
-    WidgetBoard::paintBox(out2_, Qt::white);
+    addStyle(out2_, "background-color: white; color: black;");
     out2_->hide();
 
     list1_ = new QListWidget(surface);
@@ -244,15 +249,14 @@ void MainWindow::buildAboutPanel(QWidget *surface) {
     frame4_ = new QGroupBox(QStringLiteral("Informazioni"), surface);
     frame4_->setObjectName(QStringLiteral("Frame4"));
     frame4_->setGeometry(twipsRect(2760, 1080, 5535, 3255));
-    frame4_->setStyleSheet(
-        QStringLiteral("QGroupBox#Frame4 { background-color: rgb(255,192,128);"
-                       " border: 2px solid rgb(128,128,128); }"
-                       "QGroupBox#Frame4::title { subcontrol-origin: padding; left: 6px; }"));
+    styleRules_ += QStringLiteral("QGroupBox#Frame4 { background-color: rgb(255,192,128);"
+                                  " border: 2px solid rgb(128,128,128); }"
+                                  "QGroupBox#Frame4::title { subcontrol-origin: padding; left: 6px; }");
 
     label6_ = makeLabel(frame4_, "Label6", QStringLiteral("X"), QRect(5160, 120, 285, 360));
     label6_->setFont(panelFont(12));
     label6_->setAlignment(Qt::AlignCenter);
-    label6_->setStyleSheet(QStringLiteral("color: rgb(255,0,0); border: 1px solid black;"));
+    addStyle(label6_, "color: rgb(255,0,0); border: 1px solid black;");
     label6_->setCursor(Qt::PointingHandCursor);
     label6_->installEventFilter(this);
 
@@ -284,7 +288,7 @@ void MainWindow::buildAboutPanel(QWidget *surface) {
     };
     for (const auto &entry : labels) {
         QLabel *label = makeLabel(frame4_, entry.name, QString::fromUtf8(entry.text), entry.twips);
-        label->setStyleSheet(QString::fromLatin1(entry.style));
+        addStyle(label, entry.style);
         label->setFont(panelFont(8, false));
     }
     findChild<QLabel *>(QStringLiteral("Label2"))->setFont(panelFont(18));
@@ -293,7 +297,7 @@ void MainWindow::buildAboutPanel(QWidget *surface) {
     auto *line1 = new QFrame(frame4_);
     line1->setObjectName(QStringLiteral("Line1"));
     line1->setGeometry(0, twipsToPixels(2520), twipsToPixels(5520), 1);
-    line1->setStyleSheet(QStringLiteral("background-color: rgb(128,128,128);"));
+    addStyle(line1, "background-color: rgb(128,128,128);");
 
     frame4_->hide();
 }

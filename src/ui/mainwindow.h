@@ -50,6 +50,7 @@ private:
     void buildAboutPanel(QWidget *surface);
     void buildMenus();
     void describeForScreenReaders();
+    void addStyle(QWidget *widget, const char *declarations);
     void startUp();
     QGroupBox *makeFrame(QWidget *parent, const char *name, const QString &caption, QRect twips,
                          const QString &background);
@@ -60,6 +61,7 @@ private:
     QLabel *makeLight(QWidget *parent, const char *name, QRect twips);
 
     QString resourceFolder_;
+    QString styleRules_;
 
     QGroupBox *frame1_ = nullptr;
     QGroupBox *frame2_ = nullptr;
