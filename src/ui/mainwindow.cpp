@@ -313,10 +313,11 @@ void MainWindow::buildMenus() {
 
     QMenu *file = bar->addMenu(QStringLiteral("file"));
     file->setObjectName(QStringLiteral("file"));
-    addItem(file, "salva", [this] { game_->salva_Click(); });
-    addItem(file, "apri", [this] { game_->apri_Click(); });
-    addItem(file, "stampa", [this] { game_->stampa_Click(); });
-    addItem(file, "esci", [] { QApplication::quit(); });
+    // The desktop's usual keys, so a teacher finds save, open, print and quit where they expect.
+    addItem(file, "salva", [this] { game_->salva_Click(); })->setShortcut(QKeySequence::Save);
+    addItem(file, "apri", [this] { game_->apri_Click(); })->setShortcut(QKeySequence::Open);
+    addItem(file, "stampa", [this] { game_->stampa_Click(); })->setShortcut(QKeySequence::Print);
+    addItem(file, "esci", [] { QApplication::quit(); })->setShortcut(QKeySequence::Quit);
 
     QMenu *instructions = bar->addMenu(QStringLiteral("Istruzioni"));
     instructions->setObjectName(QStringLiteral("istruzioni"));

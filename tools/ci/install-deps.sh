@@ -14,7 +14,7 @@ packages=(
 )
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(xvfb xauth cups cups-bsd poppler-utils clang-14 libclang-rt-14-dev clang-format
-             appstream dpkg-dev file desktop-file-utils strace)
+             appstream dpkg-dev file desktop-file-utils strace xdotool)
 fi
 
 missing=()
