@@ -20,7 +20,13 @@ constexpr int minGlideMs = 150;
 constexpr int maxGlideMs = 900;
 constexpr int returnToRestMs = 200;
 constexpr int lingerMs = 1500;
-constexpr int tickMs = 40;
+// Poses change 15 times a second, which a cartoon figure needs and no more: every frame shown
+// costs a round of requests to the display server. A glide moves the whole window, which the eye
+// follows closely, so it ticks faster.
+constexpr int tickMs = 66;
+constexpr int glideTickMs = 40;
+// While nothing moves but the request is not over yet, the guide still looks in now and then.
+constexpr int restingTickMs = 1000;
 
 QLocale localeForLanguageId(int languageId) {
     // The few Windows language ids a character might be given; Italian is the game's own.
@@ -52,6 +58,12 @@ double easeInOut(double t) {
     return t * t * (3 - 2 * t);
 }
 
+// Motion is sampled on a fixed grid of ticks from its start, whatever the timer's jitter, so an
+// animation played again shows the very same poses and the figure's drawn frames can be reused.
+qint64 sampled(qint64 now, qint64 start) {
+    return now <= start ? now : start + (now - start) / tickMs * tickMs;
+}
+
 } // namespace
 
 GuideAgent::GuideAgent(QObject *parent) : GuideAgent(std::make_unique<TextToSpeechVoice>(), parent) {}
@@ -64,6 +76,7 @@ GuideAgent::GuideAgent(std::unique_ptr<GuideVoice> voice, QObject *parent)
     stepTimer_.setTimerType(Qt::PreciseTimer); // requests last what they promise, not 5% less
     lingerTimer_.setSingleShot(true);
     tickTimer_.setInterval(tickMs);
+    tickTimer_.setTimerType(Qt::PreciseTimer); // an even beat keeps the sampled poses even
     connect(&stepTimer_, &QTimer::timeout, this, &GuideAgent::onStepTimeout);
     connect(&lingerTimer_, &QTimer::timeout, this, &GuideAgent::hideBalloon);
     connect(&tickTimer_, &QTimer::timeout, this, &GuideAgent::onTick);
@@ -259,7 +272,7 @@ void GuideAgent::cutCurrent() {
         break;
     case Kind::Play:
         if (frameIndex_ >= 0) {
-            returnFrom_ = currentBasePose();
+            returnFrom_ = currentBasePose(clock_.elapsed());
             returningToRest_ = true;
             returnStart_ = clock_.elapsed();
             frameIndex_ = -1;
@@ -293,7 +306,7 @@ void GuideAgent::onStepTimeout() {
         endSpeechPart();
         break;
     case Kind::Play:
-        returnFrom_ = currentBasePose();
+        returnFrom_ = currentBasePose(clock_.elapsed());
         returningToRest_ = true;
         returnStart_ = clock_.elapsed();
         frameIndex_ = -1;
@@ -409,7 +422,7 @@ void GuideAgent::startPlay(const QString &name) {
     frames_ = it->frames;
     frameIndex_ = 0;
     frameStart_ = clock_.elapsed();
-    frameFrom_ = currentBasePose();
+    frameFrom_ = currentBasePose(clock_.elapsed());
     returningToRest_ = false;
     ensureTicking();
     stepTimer_.start(it->durationMs());
@@ -496,20 +509,23 @@ void GuideAgent::placeWindows() {
 }
 
 void GuideAgent::ensureTicking() {
-    if (!tickTimer_.isActive())
-        tickTimer_.start();
+    // The timer may be sleeping through a still pose: whatever starts now wakes it.
+    const int interval = moving_ ? glideTickMs : tickMs;
+    if (!tickTimer_.isActive() || tickTimer_.interval() != interval)
+        tickTimer_.start(interval);
 }
 
-character::Pose GuideAgent::currentBasePose() const {
-    const qint64 now = clock_.elapsed();
+character::Pose GuideAgent::currentBasePose(qint64 now) const {
     if (frameIndex_ >= 0 && frameIndex_ < frames_.size()) {
         const character::Frame &frame = frames_.at(frameIndex_);
-        return character::blend(frameFrom_, frame.pose,
-                                easeInOut(progress(now, frameStart_, frame.durationMs)));
+        return character::blend(
+            frameFrom_, frame.pose,
+            easeInOut(progress(sampled(now, frameStart_), frameStart_, frame.durationMs)));
     }
     if (returningToRest_)
-        return character::blend(returnFrom_, model_.rest,
-                                easeInOut(progress(now, returnStart_, returnToRestMs)));
+        return character::blend(
+            returnFrom_, model_.rest,
+            easeInOut(progress(sampled(now, returnStart_), returnStart_, returnToRestMs)));
     return model_.rest;
 }
 
@@ -530,10 +546,11 @@ void GuideAgent::onTick() {
     if (returningToRest_ && now - returnStart_ >= returnToRestMs)
         returningToRest_ = false;
 
-    character::Pose pose = currentBasePose();
+    character::Pose pose = currentBasePose(now);
     const bool talking = speakingWords_ && shown_;
     if (talking) {
-        const double open = 0.15 + 0.6 * std::abs(std::sin(double(now - wordsStart_) * M_PI / 130.0));
+        const double open =
+            0.15 + 0.6 * std::abs(std::sin(double(sampled(now, wordsStart_) - wordsStart_) * M_PI / 130.0));
         pose.mouth = std::max(pose.mouth, open);
         // The balloon follows the voice word by word, by the estimated pace.
         const QString &words = parts_.at(partIndex_).text;
@@ -558,8 +575,23 @@ void GuideAgent::onTick() {
         figure_->setFade(fadeFrom_ + (fadeTo_ - fadeFrom_) * progress(now, motionStart_, motionMs_));
 
     const bool animating = frameIndex_ >= 0 || returningToRest_;
-    if (!animating && !talking && !moving_ && !fading_)
+    if (!animating && !talking && !moving_ && !fading_) {
         tickTimer_.stop(); // at rest the guide costs nothing
+        return;
+    }
+    // A pose held still (a frame that holds its pose, or the last one until the request ends)
+    // needs no ticks until the next frame begins; anything else that starts wakes the timer.
+    int nextMs = moving_ ? glideTickMs : tickMs;
+    if (frameIndex_ >= 0 && !returningToRest_ && !talking && !moving_ && !fading_) {
+        const character::Frame &frame = frames_.at(frameIndex_);
+        const qint64 left = frameStart_ + frame.durationMs - now;
+        if (left <= 0 && frameIndex_ == frames_.size() - 1)
+            nextMs = restingTickMs;
+        else if (frame.pose == frameFrom_)
+            nextMs = int(std::clamp<qint64>(left, tickMs, restingTickMs));
+    }
+    if (tickTimer_.interval() != nextMs)
+        tickTimer_.start(nextMs);
 }
 
 QString GuideAgent::kindName(Kind kind) {

@@ -110,7 +110,7 @@ private:
     void placeWindows();
     void setBalloon(const QString &shown);
     void hideBalloon();
-    character::Pose currentBasePose() const;
+    character::Pose currentBasePose(qint64 now) const;
     static QString kindName(Kind kind);
     static QString detailOf(const Request &request);
 

@@ -2,7 +2,11 @@
 
 #include "guide/characterfile.h"
 
+#include <QCache>
 #include <QFont>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QRegion>
 #include <QWidget>
 
 namespace ingranix {
@@ -11,7 +15,10 @@ namespace ingranix {
 // taking the keyboard focus from the game when it appears.
 void makeGuideWindow(QWidget &window);
 
-// The wizard's frame: paints the pose it is given.
+// The wizard's frame: paints the pose it is given. Poses are drawn once into a cache, keyed by the
+// pose rounded finer than a pixel can show, so a pose held still or met again costs no drawing.
+// The window is shaped to the drawn figure: without a compositor a translucent window stands on
+// black, and the shape keeps that black from showing around the wizard.
 class FigureWindow : public QWidget {
     Q_OBJECT
 public:
@@ -21,13 +28,27 @@ public:
     // Fading is painted by the window itself: not every platform can fade a whole window.
     void setFade(double opacity);
     double fade() const { return fade_; }
+    // How many times the figure has been painted and drawn anew; for tests and benchmarks.
+    int paintCount() const { return paints_; }
+    int drawCount() const { return draws_; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    struct Rendered {
+        QPixmap pixmap;
+        QRegion shape;
+    };
+    Rendered rendered(); // the current pose, drawn now or taken from the cache
+
     character::Pose pose_;
+    QByteArray key_; // pose_ rounded; a new key means a new picture
     double fade_ = 1;
+    QCache<QByteArray, Rendered> frames_;
+    int paints_ = 0;
+    int draws_ = 0;
 };
 
 // The word balloon. Its tail points at `anchor`, the point of the wizard it belongs to.
@@ -45,14 +66,20 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     QSize sizeForText() const;
+    QRectF body() const; // the balloon without its tail
+    // Works out the outline for the current size and tail, and shapes the window to it.
+    void updateOutline();
 
     QString text_;
     QString whole_;
+    QSize textSize_;       // sizeForText() of whole_, measured once per text and font
     bool tailDown_ = true; // the balloon stands above the wizard
     int tailX_ = 0;
+    QPainterPath outline_;
 };
 
 } // namespace ingranix

@@ -66,6 +66,7 @@ private slots:
     void animationsPlay_data();
     void animationsPlay();
     void missingCharacterShowsBalloonAlone();
+    void windowsAreShapedToTheirDrawing();
     void neverTakesTheFocus();
     void voicePacesTheSpeech_data();
     void voicePacesTheSpeech();
@@ -196,6 +197,30 @@ void TestGuideAgent::missingCharacterShowsBalloonAlone() {
     QVERIFY(!guide.figureWindow()->isVisible());
     QVERIFY(guide.balloonWindow()->isVisible());
     guide.stopAll();
+}
+
+// Without a compositor whatever lies outside a window's shape would stand black around the wizard.
+void TestGuideAgent::windowsAreShapedToTheirDrawing() {
+    auto guide = makeGuide();
+    const QWidget *figure = guide->figureWindow();
+    const QRegion resting = figure->mask();
+    QVERIFY(!resting.isEmpty());
+    QVERIFY(!resting.contains(QPoint(0, 0)) && !resting.contains(QPoint(figure->width() - 1, 0)));
+    QVERIFY(resting.contains(QPoint(figure->width() / 2, figure->height() * 3 / 4))); // the robe
+    guide->play(QStringLiteral("getattention"));
+    QTRY_VERIFY(figure->mask() != resting); // the shape follows the arms
+    QTRY_VERIFY(figure->mask() == resting);
+
+    guide->speak(QStringLiteral("Ciao a tutti"));
+    QTRY_VERIFY(guide->balloonWindow()->isVisible());
+    const QWidget *balloon = guide->balloonWindow();
+    const QRegion outline = balloon->mask();
+    QVERIFY(outline.contains(QPoint(balloon->width() / 2, balloon->height() / 3)));
+    for (const QPoint corner :
+         {QPoint(0, 0), QPoint(balloon->width() - 1, 0), QPoint(0, balloon->height() - 1),
+          QPoint(balloon->width() - 1, balloon->height() - 1)})
+        QVERIFY(!outline.contains(corner));
+    guide->stopAll();
 }
 
 void TestGuideAgent::neverTakesTheFocus() {
