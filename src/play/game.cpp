@@ -129,9 +129,22 @@ void Game::runExperiment() {
     const MechanismInput in{input, gearColour_, constants_, decimalSeparator_};
     s_.board.setOut1Caption(runMechanism(s_.board.levelText(), mechanismIndex_, in));
 
-    appendLog(input + QLatin1Char('\t') + s_.board.out1Caption());
+    const QString output = s_.board.out1Caption();
+    appendLog(input + QLatin1Char('\t') + output);
+    experiments_.push_back({input, output, settings()});
     s_.board.setIn1Text(QString());
     s_.board.focusIn1();
+    if (observer_)
+        observer_->experimentLogged(experiments_.back());
+}
+
+MachineSettings Game::settings() const {
+    return {s_.board.levelText(), gearColour_, mechanismIndex_, constants_};
+}
+
+void Game::tellSettingsChanged() {
+    if (observer_)
+        observer_->settingsChanged();
 }
 
 void Game::Combo1_Click() {
@@ -139,6 +152,7 @@ void Game::Combo1_Click() {
     countUp(levelChoiceCount_);
     if (levelChoiceCount_ == 1)
         guidescript::CoachAfterLevel(s_.guide);
+    tellSettingsChanged();
 }
 
 void Game::Combo2_Click() {
@@ -152,10 +166,12 @@ void Game::Combo2_Click() {
     if (boxColourForSelection(colour, &boxes))
         s_.board.setBoxColour(boxes, true);
     s_.board.focusIn1();
+    tellSettingsChanged();
 }
 
 void Game::Command1_Click() {
     log_.clear();
+    experiments_.clear();
     s_.board.clearLog();
     appendLog(logHeader);
     mechanismIndex_ = qint16(s_.clock.seconds() % 10);
@@ -163,6 +179,8 @@ void Game::Command1_Click() {
         mechanismIndex_ = 1;
     fillConstants(true);
     s_.board.focusIn1();
+    if (observer_)
+        observer_->logCleared();
 }
 
 void Game::Timer1_Timer() {
@@ -209,6 +227,7 @@ void Game::apri_Click() {
     mechanismIndex_ = state.mechanismIndex;
     constants_ = state.constants;
     s_.board.focusIn1();
+    tellSettingsChanged();
 
     // The player hears the file's own name, not the folders above it.
     guidescript::announceOpenedFile(s_.guide, QFileInfo(*chosen).fileName());

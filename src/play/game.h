@@ -61,6 +61,12 @@ public:
     const ConstantsTable &mechanismConstants() const { return constants_; }
     void setMechanismConstants(const ConstantsTable &table) { constants_ = table; }
     const QStringList &experimentLog() const { return log_; }
+    // The experiments of the current log (header left out), oldest first, with their settings.
+    const std::vector<LoggedExperiment> &experiments() const { return experiments_; }
+    // The settings as they stand now; the level is the selector's text at this moment.
+    MachineSettings settings() const;
+    // At most one observer; nullptr removes it.
+    void setObserver(GameObserver *observer) { observer_ = observer; }
     qint16 experimentCount() const { return experimentCount_; }
     qint16 levelChoiceCount() const { return levelChoiceCount_; }
     qint16 colourChoiceCount() const { return colourChoiceCount_; }
@@ -83,6 +89,7 @@ private:
     void appendLog(const QString &line);
     void fillConstants(bool newMechanism);
     void showGearMovie(const QString &colour);
+    void tellSettingsChanged();
 
     GameServices s_;
     QString decimalSeparator_;
@@ -92,6 +99,8 @@ private:
     QString gearColour_;
     ConstantsTable constants_;
     QStringList log_;
+    std::vector<LoggedExperiment> experiments_;
+    GameObserver *observer_ = nullptr;
     qint16 experimentCount_ = 0;
     qint16 levelChoiceCount_ = 0;
     qint16 colourChoiceCount_ = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mechanisms/constants.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -83,6 +85,35 @@ public:
     virtual ~LogPrinter() = default;
     // One whole job; false when there is no printer or it reports an error.
     virtual bool print(const QStringList &lines) = 0;
+};
+
+// What selects the hidden calculation at one moment: the level selector's text, the gear colour,
+// the mechanism index and the constants.
+struct MachineSettings {
+    QString levelText;
+    QString gearColour;
+    qint16 mechanismIndex = 1;
+    ConstantsTable constants;
+
+    friend bool operator==(const MachineSettings &, const MachineSettings &) = default;
+};
+
+// One experiment as the log keeps it, with the machine's settings just after it ran (a Level 1
+// threshold may have moved a constant during the run).
+struct LoggedExperiment {
+    QString input;
+    QString output;
+    MachineSettings settings;
+};
+
+// Told what the game did, after its own state has changed; the notebook follows the game this way.
+// Calls come on the game's thread, from inside the handlers; an observer must not call back into them.
+class GameObserver {
+public:
+    virtual ~GameObserver() = default;
+    virtual void experimentLogged(const LoggedExperiment &experiment) = 0;
+    virtual void logCleared() = 0;      // a new mechanism: the log is back to its header
+    virtual void settingsChanged() = 0; // a handler changed the level, colour, index or constants
 };
 
 } // namespace ingranix
