@@ -385,15 +385,16 @@ void MainWindow::describeForScreenReaders() {
         const char *description;
     } controls[] = {
         {"in1", "input", "Scrivi qui il numero da dare alla macchina, poi premi Invio"},
-        {"out1", "output",
-         "Il risultato della macchina; un punto interrogativo vuol dire calcolo impossibile"},
+        // Spoken after every experiment: the name alone, the explanation lies with the frame.
+        {"out1", "output", ""},
         {"exp", "esperimento", "Dai il numero alla macchina e guarda il risultato"},
         {"Command1", "nuovo meccanismo di calcolo", "La macchina sceglie un nuovo calcolo nascosto"},
         {"Combo1", "Livello", "Scegli il livello dei calcoli, da Livello1 a Livello4"},
         {"Combo2", "ingranaggi", "Scegli il colore degli ingranaggi: ogni colore fa un calcolo diverso"},
         {"shock1", "ingranaggi della macchina", "Gli ingranaggi girano a ogni esperimento"},
         {"Frame1", "ingresso della macchina", "Qui si scrive il numero da dare alla macchina"},
-        {"Frame2", "uscita della macchina", "Qui la macchina mostra il risultato"},
+        {"Frame2", "uscita della macchina",
+         "Qui la macchina mostra il risultato; un punto interrogativo vuol dire calcolo impossibile"},
         {"Frame3", "Quadro di comando", "I comandi della macchina"},
         {"Frame4", "Informazioni", "Informazioni sul gioco"},
         {"Label6", "chiudi", "Chiude le informazioni"},
