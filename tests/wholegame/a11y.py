@@ -123,15 +123,16 @@ def main():
             game.kill()
 
 
+def main_window(pid):
+    app = application(pid)
+    return app, app and child(app, "frame", "Ingranix(IX40)")
+
+
 def run(game):
-    app = None
-    if not check(pump(30, lambda: (app := application(game.pid)) is not None and app.childCount > 0),
-                 "the program appears on the accessibility bus"):
+    if not check(pump(30, lambda: main_window(game.pid)[1] is not None),
+                 "the program's window, named Ingranix(IX40), appears on the accessibility bus"):
         return
-    app = application(game.pid)
-    window = child(app, "frame", "Ingranix(IX40)")
-    if not check(window is not None, "its window is named Ingranix(IX40)", [c.name for c in app]):
-        return
+    app, window = main_window(game.pid)
     surface = child(window, "filler")
     machine = walk(surface)
     check(machine == EXPECTED_MACHINE, "the machine shows its controls by Italian names, nothing decorative",
