@@ -16,8 +16,8 @@ from gi.repository import GLib
 
 GREETING = "Benvenuti alla ingranix1 1"
 
-# What a screen reader finds in the machine, in order: (role, name), the frames' contents indented
-# by their place in the list. Combo boxes are named by their text (their items are not walked).
+# What a screen reader finds in the machine, depth first: (role, name), each frame followed by its
+# contents. Combo boxes are named by their text (their items are not walked).
 EXPECTED_MACHINE = [
     ("panel", "ingresso della macchina"),
     ("text", "input"),
