@@ -2,6 +2,7 @@
 
 #include "guide/wizardpainter.h"
 
+#include <QAccessibleWidget>
 #include <QBitmap>
 #include <QGuiApplication>
 #include <QPainter>
@@ -53,9 +54,21 @@ QByteArray poseKey(const character::Pose &pose) {
     return QByteArray(reinterpret_cast<const char *>(parts.data()), qsizetype(sizeof parts));
 }
 
+// Screen readers speak a notification as it shows, whatever has the focus: the balloon shows anew
+// for every speech. The wizard is an animation, named for the player.
+QAccessibleInterface *guideAccessible(const QString &key, QObject *object) {
+    auto *widget = qobject_cast<QWidget *>(object);
+    if (widget && key == u"ingranix::BalloonWindow")
+        return new QAccessibleWidget(widget, QAccessible::Notification);
+    if (widget && key == u"ingranix::FigureWindow")
+        return new QAccessibleWidget(widget, QAccessible::Animation);
+    return nullptr;
+}
+
 } // namespace
 
 void makeGuideWindow(QWidget &window) {
+    QAccessible::installFactory(guideAccessible); // installs once, however often it is called
     window.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus);
     window.setAttribute(Qt::WA_ShowWithoutActivating);
@@ -66,6 +79,7 @@ void makeGuideWindow(QWidget &window) {
 FigureWindow::FigureWindow(QWidget *parent) : QWidget(parent), frames_(frameCacheBytes) {
     makeGuideWindow(*this);
     setObjectName(QStringLiteral("guideFigure"));
+    setAccessibleName(QStringLiteral("mago"));
 }
 
 void FigureWindow::setPose(const character::Pose &pose) {
@@ -157,6 +171,8 @@ void BalloonWindow::setText(const QString &shown, const QString &whole) {
     if (whole != whole_) {
         whole_ = whole;
         textSize_ = sizeForText(); // laid out once per speech, not on every word
+        // Screen readers get the whole sentence once, not every word as it appears.
+        setAccessibleName(whole);
     }
     update();
 }

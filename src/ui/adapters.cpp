@@ -1,6 +1,7 @@
 #include "adapters.h"
 
 #include "files/logprintout.h"
+#include "machinecontrols.h"
 #include "mainwindow.h"
 #include "movieplayer.h"
 #include "twips.h"
@@ -30,7 +31,7 @@ QString WidgetBoard::out1Caption() const {
     return w_.out1_->text();
 }
 void WidgetBoard::setOut1Caption(const QString &caption) {
-    w_.out1_->setText(caption);
+    w_.out1_->setCaption(caption);
 }
 void WidgetBoard::setLabel7(const QString &caption) {
     w_.label7_->setText(caption);

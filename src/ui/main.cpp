@@ -23,7 +23,6 @@ QString findResourceFolder() {
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ingranix"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Ingranix"));
     QApplication::setDesktopFileName(QStringLiteral("io.github.ingranix.Ingranix"));
 
     ingranix::MainWindow window(findResourceFolder());

@@ -2,6 +2,7 @@
 
 #include "adapters.h"
 #include "guide/guideagent.h"
+#include "machinecontrols.h"
 #include "machinesurface.h"
 #include "movieplayer.h"
 #include "play/game.h"
@@ -14,10 +15,16 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
+
+// The emblem and the lights' start picture are compiled into this static library; the linker keeps
+// them only when something refers to them.
+static void initWindowPictures() {
+    Q_INIT_RESOURCE(ui);
+}
 
 namespace ingranix {
 
@@ -38,6 +45,8 @@ QFont panelFont(double points, bool bold = true) {
 
 MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
     : QMainWindow(parent), resourceFolder_(resourceFolder) {
+    initWindowPictures();
+    installMachineAccessibility();
     setObjectName(QStringLiteral("ingranix1"));
     setWindowTitle(QStringLiteral("Ingranix(IX40)"));
 
@@ -84,8 +93,8 @@ MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
     connect(findChild<QPushButton *>(QStringLiteral("Command1")), &QPushButton::clicked, this,
             [this] { game_->Command1_Click(); });
     connect(in1_, &QLineEdit::returnPressed, this, [this] { game_->in1_KeyPress(13); });
-    connect(combo1_, &QComboBox::activated, this, [this] { game_->Combo1_Click(); });
-    connect(combo2_, &QComboBox::activated, this, [this] { game_->Combo2_Click(); });
+    connect(combo1_, &Selector::chosen, this, [this] { game_->Combo1_Click(); });
+    connect(combo2_, &Selector::chosen, this, [this] { game_->Combo2_Click(); });
     connect(timer1_, &QTimer::timeout, this, [this] { game_->Timer1_Timer(); });
     timer1_->start();
 }
@@ -94,7 +103,7 @@ MainWindow::~MainWindow() = default;
 
 QGroupBox *MainWindow::makeFrame(QWidget *parent, const char *name, const QString &caption, QRect twips,
                                  const QString &background) {
-    auto *frame = new QGroupBox(caption, parent);
+    auto *frame = new PanelFrame(caption, parent);
     frame->setObjectName(QString::fromLatin1(name));
     frame->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     frame->setFont(panelFont(8.25));
@@ -125,9 +134,9 @@ QPushButton *MainWindow::makeButton(QWidget *parent, const char *name, const QSt
     return button;
 }
 
-QComboBox *MainWindow::makeSelector(QWidget *parent, const char *name, const QString &prompt,
-                                    const QStringList &items, QRect twips) {
-    auto *combo = new QComboBox(parent);
+Selector *MainWindow::makeSelector(QWidget *parent, const char *name, const QString &prompt,
+                                   const QStringList &items, QRect twips) {
+    auto *combo = new Selector(parent);
     combo->setObjectName(QString::fromLatin1(name));
     combo->setEditable(true);
     // Typing into the selector must not add items: only the game's names are offered.
@@ -144,6 +153,7 @@ QLabel *MainWindow::makeLight(QWidget *parent, const char *name, QRect twips) {
     QLabel *light = makeLabel(parent, name, QString(), twips);
     light->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     light->setPixmap(QPixmap(QStringLiteral(":/ingranix/design-light.png")));
+    markDecorative(light);
     return light;
 }
 
@@ -169,9 +179,11 @@ void MainWindow::buildMachine(QWidget *surface) {
         shape->setObjectName(QString::fromLatin1(bar.name));
         shape->setGeometry(twipsRect(bar.twips.x(), bar.twips.y(), bar.twips.width(), bar.twips.height()));
         addStyle(shape, "background-color: rgb(0,0,128);");
+        markDecorative(shape);
         shape->lower();
     }
     label7_->lower();
+    markDecorative(label7_); // always covered: by the input frame at rest, by the movie after a trip
 
     const QFont bigFont = panelFont(36);
     in1_ = new QLineEdit(QStringLiteral(" "), frame1_);
@@ -187,16 +199,19 @@ void MainWindow::buildMachine(QWidget *surface) {
     in2_->setObjectName(QStringLiteral("in2"));
     in2_->setGeometry(twipsRect(1080, 1440, 1095, 375));
     in2_->hide();
-    makeLabel(frame1_, "lbl2", QStringLiteral("input/2"), QRect(120, 1440, 720, 300))->hide();
+    QLabel *lbl2 = makeLabel(frame1_, "lbl2", QStringLiteral("input/2"), QRect(120, 1440, 720, 300));
+    lbl2->hide();
 
-    out1_ = makeLabel(frame2_, "out1", QString(), QRect(240, 480, 1935, 1215));
+    out1_ = new OutputLabel(bigFont, frame2_);
+    out1_->setObjectName(QStringLiteral("out1"));
+    out1_->setGeometry(twipsRect(240, 480, 1935, 1215));
     out1_->setAlignment(Qt::AlignCenter);
-    out1_->setFont(bigFont);
     addStyle(out1_, "background-color: white; color: black;");
     QLabel *label4 = makeLabel(frame2_, "Label4", QStringLiteral("output"), QRect(720, 1800, 795, 300));
     label4->setFont(panelFont(12));
     addStyle(label4, "color: rgb(255,0,0);");
-    makeLabel(frame2_, "lbl4", QStringLiteral("output/2"), QRect(120, 1440, 885, 300))->hide();
+    QLabel *lbl4 = makeLabel(frame2_, "lbl4", QStringLiteral("output/2"), QRect(120, 1440, 885, 300));
+    lbl4->hide();
     out2_ = makeLabel(frame2_, "out2", QString(), QRect(1200, 1320, 1095, 375));
     addStyle(out2_, "background-color: white; color: black;");
     out2_->hide();
@@ -206,6 +221,8 @@ void MainWindow::buildMachine(QWidget *surface) {
     list1_->setGeometry(twipsRect(2760, 7920, 4335, 495));
     list1_->setFont(panelFont(18));
     list1_->hide();
+    for (QWidget *neverShown : std::initializer_list<QWidget *>{in2_, lbl2, lbl4, out2_, list1_})
+        markDecorative(neverShown);
 }
 
 void MainWindow::buildControlPanel(QWidget *surface) {
@@ -246,19 +263,26 @@ void MainWindow::buildControlPanel(QWidget *surface) {
 }
 
 void MainWindow::buildAboutPanel(QWidget *surface) {
-    frame4_ = new QGroupBox(QStringLiteral("Informazioni"), surface);
+    frame4_ = new PanelFrame(QStringLiteral("Informazioni"), surface);
     frame4_->setObjectName(QStringLiteral("Frame4"));
     frame4_->setGeometry(twipsRect(2760, 1080, 5535, 3255));
     styleRules_ += QStringLiteral("QGroupBox#Frame4 { background-color: rgb(255,192,128);"
                                   " border: 2px solid rgb(128,128,128); }"
                                   "QGroupBox#Frame4::title { subcontrol-origin: padding; left: 6px; }");
 
-    label6_ = makeLabel(frame4_, "Label6", QStringLiteral("X"), QRect(5160, 120, 285, 360));
+    // A flat button drawn as the design's boxed "X", so that the keyboard reaches it too.
+    label6_ = new QPushButton(QStringLiteral("X"), frame4_);
+    label6_->setObjectName(QStringLiteral("Label6"));
+    label6_->setGeometry(twipsRect(5160, 120, 285, 360));
     label6_->setFont(panelFont(12));
-    label6_->setAlignment(Qt::AlignCenter);
-    addStyle(label6_, "color: rgb(255,0,0); border: 1px solid black;");
+    label6_->setFlat(true);
     label6_->setCursor(Qt::PointingHandCursor);
-    label6_->installEventFilter(this);
+    addStyle(label6_, "color: rgb(255,0,0); background: transparent; border: 1px solid black; padding: 0px;");
+    styleRules_ += QStringLiteral("#Label6:focus { border-style: dashed; }");
+    connect(label6_, &QPushButton::clicked, this, &MainWindow::Label6_Click);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), frame4_);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &MainWindow::Label6_Click);
 
     QLabel *emblem = makeLabel(frame4_, "Image8", QString(), QRect(0, 240, 1095, 1095));
     // Fitted whole rather than stretched, so the machine keeps its shape in the square box.
@@ -276,28 +300,32 @@ void MainWindow::buildAboutPanel(QWidget *surface) {
         {"lblVersion", "Versione del 4/11/04", {1050, 780, 1515, 195}, ""},
         {"lblDescription",
          "Gioco didattico sul concetto di modello",
-         {1080, 1125, 2730, 195},
+         {1080, 1125, 3015, 195}, // wider than designed: the near-equivalent font needs the room
          "color: black;"},
         {"lblDisclaimer",
          "Ideato e realizzato dal gruppo Ingranix",
          {1080, 1440, 3015, 195},
          "color: black;"},
-        {"Label5", "Con la collaborazione di", {1680, 1800, 1680, 195}, ""},
+        {"Label5", "Con la collaborazione di", {1680, 1800, 1920, 195}, ""}, // wider, likewise
         {"Label3", "insegnanti e alunni delle nostre scuole", {960, 2160, 3000, 195}, ""},
-        {"Label2", "www.ingranix.it", {840, 2640, 3615, 495}, "color: rgb(255,128,0);"},
+        // The web-site label stays empty: the game has no address of its own to show.
+        {"Label2", "", {840, 2640, 3615, 495}, "color: rgb(255,128,0);"},
     };
     for (const auto &entry : labels) {
         QLabel *label = makeLabel(frame4_, entry.name, QString::fromUtf8(entry.text), entry.twips);
         addStyle(label, entry.style);
         label->setFont(panelFont(8, false));
     }
-    findChild<QLabel *>(QStringLiteral("Label2"))->setFont(panelFont(18));
+    auto *label2 = findChild<QLabel *>(QStringLiteral("Label2"));
+    label2->setFont(panelFont(18));
+    markDecorative(label2);
     findChild<QLabel *>(QStringLiteral("lblTitle"))->setFont(panelFont(8));
 
     auto *line1 = new QFrame(frame4_);
     line1->setObjectName(QStringLiteral("Line1"));
     line1->setGeometry(0, twipsToPixels(2520), twipsToPixels(5520), 1);
     addStyle(line1, "background-color: rgb(128,128,128);");
+    markDecorative(line1);
 
     frame4_->hide();
 }
@@ -313,6 +341,9 @@ void MainWindow::buildMenus() {
 
     QMenu *file = bar->addMenu(QStringLiteral("file"));
     file->setObjectName(QStringLiteral("file"));
+    // F10 opens the menu bar, as on most desktops, for players who cannot use the mouse.
+    connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
+            [bar, file] { bar->setActiveAction(file->menuAction()); });
     // The desktop's usual keys, so a teacher finds save, open, print and quit where they expect.
     addItem(file, "salva", [this] { game_->salva_Click(); })->setShortcut(QKeySequence::Save);
     addItem(file, "apri", [this] { game_->apri_Click(); })->setShortcut(QKeySequence::Open);
@@ -332,10 +363,18 @@ void MainWindow::buildMenus() {
 
     QAction *about = bar->addAction(QStringLiteral("Informazioni"));
     about->setObjectName(QStringLiteral("informazioni"));
-    connect(about, &QAction::triggered, this, [this] {
-        frame4_->show();
-        frame4_->raise();
-    });
+    connect(about, &QAction::triggered, this, &MainWindow::informazioni_Click);
+}
+
+void MainWindow::informazioni_Click() {
+    frame4_->show();
+    frame4_->raise();
+    label6_->setFocus(Qt::OtherFocusReason); // keyboard and screen reader land in the panel
+}
+
+void MainWindow::Label6_Click() {
+    frame4_->hide();
+    in1_->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::describeForScreenReaders() {
@@ -346,16 +385,20 @@ void MainWindow::describeForScreenReaders() {
         const char *description;
     } controls[] = {
         {"in1", "input", "Scrivi qui il numero da dare alla macchina, poi premi Invio"},
-        {"out1", "output",
-         "Il risultato della macchina; un punto interrogativo vuol dire calcolo impossibile"},
+        // Spoken after every experiment: the name alone, the explanation lies with the frame.
+        {"out1", "output", ""},
         {"exp", "esperimento", "Dai il numero alla macchina e guarda il risultato"},
         {"Command1", "nuovo meccanismo di calcolo", "La macchina sceglie un nuovo calcolo nascosto"},
         {"Combo1", "Livello", "Scegli il livello dei calcoli, da Livello1 a Livello4"},
         {"Combo2", "ingranaggi", "Scegli il colore degli ingranaggi: ogni colore fa un calcolo diverso"},
         {"shock1", "ingranaggi della macchina", "Gli ingranaggi girano a ogni esperimento"},
+        {"Frame1", "ingresso della macchina", "Qui si scrive il numero da dare alla macchina"},
+        {"Frame2", "uscita della macchina",
+         "Qui la macchina mostra il risultato; un punto interrogativo vuol dire calcolo impossibile"},
         {"Frame3", "Quadro di comando", "I comandi della macchina"},
         {"Frame4", "Informazioni", "Informazioni sul gioco"},
         {"Label6", "chiudi", "Chiude le informazioni"},
+        {"Image8", "emblema di Ingranix", "Una macchina con ingranaggi e luci colorate"},
     };
     for (const auto &entry : controls) {
         if (QWidget *widget = findChild<QWidget *>(QString::fromLatin1(entry.name))) {
@@ -363,8 +406,6 @@ void MainWindow::describeForScreenReaders() {
             widget->setAccessibleDescription(QString::fromUtf8(entry.description));
         }
     }
-    for (int i = 0; i < 6; ++i)
-        lights_[i]->setAccessibleName(QStringLiteral("luce %1").arg(i + 1));
 }
 
 void MainWindow::showEvent(QShowEvent *event) {
@@ -381,14 +422,6 @@ void MainWindow::showEvent(QShowEvent *event) {
 
 void MainWindow::startUp() {
     game_->Form_Activate(); // runs once, however often it is called
-}
-
-bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == label6_ && event->type() == QEvent::MouseButtonRelease) {
-        frame4_->hide();
-        return true;
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace ingranix

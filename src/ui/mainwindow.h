@@ -4,7 +4,6 @@
 
 #include <memory>
 
-class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -24,6 +23,8 @@ class SystemClock;
 class DialogFileChooser;
 class DefaultLogPrinter;
 class FixedSequenceRandom;
+class OutputLabel;
+class Selector;
 
 // The Ingranix window: lays out the machine, the control panel, the about panel and the menus in
 // twips, and hands every event to the game.
@@ -39,7 +40,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     friend class WidgetBoard;
@@ -49,6 +49,8 @@ private:
     void buildControlPanel(QWidget *surface);
     void buildAboutPanel(QWidget *surface);
     void buildMenus();
+    void informazioni_Click();
+    void Label6_Click();
     void describeForScreenReaders();
     void addStyle(QWidget *widget, const char *declarations);
     void startUp();
@@ -56,8 +58,8 @@ private:
                          const QString &background);
     QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QRect twips);
     QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, QRect twips);
-    QComboBox *makeSelector(QWidget *parent, const char *name, const QString &prompt,
-                            const QStringList &items, QRect twips);
+    Selector *makeSelector(QWidget *parent, const char *name, const QString &prompt, const QStringList &items,
+                           QRect twips);
     QLabel *makeLight(QWidget *parent, const char *name, QRect twips);
 
     QString resourceFolder_;
@@ -69,12 +71,12 @@ private:
     QGroupBox *frame4_ = nullptr;
     QLineEdit *in1_ = nullptr;
     QLineEdit *in2_ = nullptr;
-    QLabel *out1_ = nullptr;
+    OutputLabel *out1_ = nullptr;
     QLabel *out2_ = nullptr;
     QLabel *label7_ = nullptr;
-    QLabel *label6_ = nullptr;
-    QComboBox *combo1_ = nullptr;
-    QComboBox *combo2_ = nullptr;
+    QPushButton *label6_ = nullptr;
+    Selector *combo1_ = nullptr;
+    Selector *combo2_ = nullptr;
     QListWidget *list1_ = nullptr;
     QLabel *lights_[6] = {};
     QTimer *timer1_ = nullptr;

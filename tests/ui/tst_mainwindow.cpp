@@ -1,3 +1,5 @@
+#include "mechanisms/mechanisms.h"
+#include "mechanisms/numbers.h"
 #include "play/game.h"
 #include "ui/mainwindow.h"
 #include "ui/twips.h"
@@ -22,8 +24,10 @@ private slots:
     void cleanup();
     void hiddenAtStart_data();
     void hiddenAtStart();
+    void designPicturesBeforeFirstTick();
     void designTexts();
-    void selectorsInsertNothing();
+    void typedTextIsNoChoice_data();
+    void typedTextIsNoChoice();
     void startUpRanOnFirstShow();
     void emptyBoxKeepsEverything();
     void lightsBlink();
@@ -74,21 +78,69 @@ void MainWindowTest::designTexts() {
     QCOMPARE(control<QComboBox>("Combo1")->currentText(), QStringLiteral("                Livello"));
     QCOMPARE(control<QComboBox>("Combo2")->currentText(), QStringLiteral("           ingranaggi"));
     QCOMPARE(control<QPushButton>("exp")->text(), QStringLiteral("esperimento"));
-    QCOMPARE(control<QLabel>("Label6")->text(), QStringLiteral("X"));
+    QCOMPARE(control<QPushButton>("Label6")->text(), QStringLiteral("X"));
     QCOMPARE(control<QTimer>("Timer1")->interval(), 200);
     for (const char *name : {"salva", "apri", "stampa", "esci", "obiettivo", "controlli", "operazioni",
                              "Mostra", "Nascondi", "informazioni"})
         QVERIFY2(window_->findChild<QAction *>(QString::fromLatin1(name)), name);
 }
 
-void MainWindowTest::selectorsInsertNothing() {
-    auto *combo = control<QComboBox>("Combo1");
+void MainWindowTest::designPicturesBeforeFirstTick() {
+    // The pictures compiled into the window: the emblem, and the red light every light shows
+    // until the timer's first tick.
+    MainWindow fresh(QStringLiteral("/nonexistent"));
+    const QPixmap emblem = fresh.findChild<QLabel *>(QStringLiteral("Image8"))->pixmap();
+    QVERIFY(!emblem.isNull());
+    QCOMPARE(emblem.width(), twipsToPixels(1095)); // fitted to the box's width, keeping its shape
+    for (const char *light : {"Image1", "Image2", "Image3", "Image4", "Image5", "Image6"}) {
+        const QImage picture = fresh.findChild<QLabel *>(QString::fromLatin1(light))->pixmap().toImage();
+        QCOMPARE(picture.size(), QSize(38, 38));
+        const QColor middle = picture.pixelColor(19, 19);
+        QVERIFY2(middle.red() > 2 * middle.green() && middle.red() > 2 * middle.blue(), light);
+    }
+}
+
+void MainWindowTest::typedTextIsNoChoice_data() {
+    QTest::addColumn<QString>("selector");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("enter");
+    QTest::newRow("a level name, Enter") << "Combo1"
+                                         << "Livello2" << true;
+    QTest::newRow("a level name, leaving the box") << "Combo1"
+                                                   << "Livello2" << false;
+    QTest::newRow("no level's name") << "Combo1"
+                                     << "Livello9" << true;
+    QTest::newRow("a colour name, Enter") << "Combo2"
+                                          << "verde" << true;
+}
+
+void MainWindowTest::typedTextIsNoChoice() {
+    // Only an item picked from the list is a choice: typed text waits for the next experiment.
+    QFETCH(QString, selector);
+    QFETCH(QString, typed);
+    QFETCH(bool, enter);
+    Game &game = window_->game();
+    const QString colour = game.gearColour();
+    auto *combo = window_->findChild<QComboBox *>(selector);
     combo->setFocus();
     combo->lineEdit()->selectAll();
-    QTest::keyClicks(combo, QStringLiteral("Livello9"));
-    QTest::keyClick(combo, Qt::Key_Return);
+    QTest::keyClicks(combo, typed);
+    if (enter)
+        QTest::keyClick(combo, Qt::Key_Return);
+    else
+        control<QLineEdit>("in1")->setFocus();
     QCOMPARE(combo->count(), 4);
-    QCOMPARE(combo->currentText(), QStringLiteral("Livello9"));
+    QCOMPARE(combo->currentText(), typed);
+    QCOMPARE(game.levelChoiceCount(), qint16(0));
+    QCOMPARE(game.colourChoiceCount(), qint16(0));
+    QCOMPARE(control<QGroupBox>("Frame1")->title(), QStringLiteral("Frame1"));
+    QCOMPARE(game.gearColour(), colour);
+    // The experiment reads the level as typed.
+    ConstantsTable constants = game.mechanismConstants();
+    const QString expected = runMechanism(control<QComboBox>("Combo1")->currentText(), game.mechanismIndex(),
+                                          {u"6", colour, constants, systemDecimalSeparator()});
+    experiment(QStringLiteral("6"), true);
+    QCOMPARE(control<QLabel>("out1")->text(), expected);
 }
 
 void MainWindowTest::startUpRanOnFirstShow() {

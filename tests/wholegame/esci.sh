@@ -1,24 +1,36 @@
 #!/usr/bin/env bash
-# The shipped program ends at once, cleanly, on "esci" (Ctrl+Q), pressed as a player presses it.
+# The shipped program under a window manager: its caption reads exactly as designed, and it ends
+# at once, cleanly, on "esci" (Ctrl+Q), pressed as a player presses it.
 # Runs inside xvfb-run; $1 is the program.
 set -u
 program=$1
+openbox --sm-disable >/dev/null 2>&1 &
+wm=$!
+for _ in $(seq 1 50); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+  sleep 0.1
+done
 "$program" &
 pid=$!
-window=$(timeout 30 xdotool search --sync --name '^Ingranix\(IX40\)$' | head -n 1)
+finish() { kill "$wm" 2>/dev/null; exit "$1"; }
+window=$(timeout 30 xdotool search --sync --name 'Ingranix\(IX40\)' | head -n 1)
 if [[ -z "$window" ]]; then
-  echo "esci: the window never appeared"; kill "$pid"; exit 1
+  echo "esci: the window never appeared"; kill "$pid"; finish 1
+fi
+caption=$(xdotool getwindowname "$window")
+if [[ "$caption" != "Ingranix(IX40)" ]]; then
+  echo "esci: the caption reads \"$caption\""; kill "$pid"; finish 1
 fi
 sleep 1 # let start-up run, so quitting happens mid-game with the guide speaking
-xdotool windowfocus --sync "$window" key --clearmodifiers ctrl+q
+xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+q
 for _ in $(seq 1 100); do
   if ! kill -0 "$pid" 2>/dev/null; then
     wait "$pid"; status=$?
     echo "esci: the program ended with status $status"
-    exit "$status"
+    finish "$status"
   fi
   sleep 0.1
 done
 echo "esci: still running 10 s after Ctrl+Q"
 kill -9 "$pid"
-exit 1
+finish 1

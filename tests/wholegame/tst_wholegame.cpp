@@ -7,6 +7,7 @@
 #include "guide/guideagent.h"
 #include "mechanisms/mechanisms.h"
 #include "play/game.h"
+#include "ui/machinecontrols.h"
 #include "ui/mainwindow.h"
 #include "ui/twips.h"
 
@@ -29,6 +30,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextToSpeech>
@@ -180,6 +182,7 @@ private slots:
     void faultIsInPlace();
     void controlsKeepTheirPlace_data();
     void controlsKeepTheirPlace();
+    void noTextIsCut();
     void chooseLevelByMouse();
     void chooseColourByKeyboard();
     void experimentsByButtonAndEnter();
@@ -188,6 +191,7 @@ private slots:
     void print();
     void guideShowsAndHides();
     void aboutPanelOpensAndCloses();
+    void f10OpensTheFileMenu();
     void quitWithEsci();
     void realProgramStartsAndQuits();
 
@@ -275,6 +279,56 @@ void WholeGameTest::controlsKeepTheirPlace() {
     QCOMPARE(picture.size(), (QSizeF(widget->size()) * scaleFactor()).toSize());
 }
 
+// The room a label or button gives its text, and that text; an empty rectangle for other widgets.
+QRect textRoom(QWidget *widget, QString *text) {
+    if (auto *label = qobject_cast<QLabel *>(widget)) {
+        *text = label->text();
+        const int margin = label->margin();
+        return label->contentsRect().adjusted(margin, margin, -margin, -margin);
+    }
+    if (auto *button = qobject_cast<QPushButton *>(widget)) {
+        *text = button->text();
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        return button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    }
+    return {};
+}
+
+void WholeGameTest::noTextIsCut() {
+    // Every text the player can see is whole, line by line, in its control's own font; the about
+    // panel's too, and the longest number text a calculation writes.
+    auto *about = control<QWidget>("Frame4");
+    about->show();
+    auto *out1 = control<OutputLabel>("out1");
+    const QString shown = out1->text();
+    out1->setCaption(QStringLiteral("-0.000123456789012346"));
+    QStringList cut;
+    for (QWidget *widget : window_->findChildren<QWidget *>()) {
+        QString text;
+        const QRect room = textRoom(widget, &text);
+        if (room.isEmpty() || !widget->isVisible() || isDecorative(widget))
+            continue;
+        const QFontMetrics metrics = widget->fontMetrics();
+        const QStringList lines = text.split(u'\n');
+        int widest = 0;
+        for (const QString &line : lines)
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        const int height = metrics.height() + int(lines.size() - 1) * metrics.lineSpacing();
+        if (widest > room.width() || height > room.height())
+            cut << QStringLiteral("%1 \"%2\" needs %3x%4, has %5x%6")
+                       .arg(widget->objectName(), text)
+                       .arg(widest)
+                       .arg(height)
+                       .arg(room.width())
+                       .arg(room.height());
+    }
+    out1->setCaption(shown);
+    about->hide();
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
+}
+
 void WholeGameTest::chooseLevelByMouse() {
     auto *combo = control<QComboBox>("Combo1");
     QTest::mouseClick(combo, Qt::LeftButton, {}, QPoint(combo->width() - 4, combo->height() / 2));
@@ -322,6 +376,7 @@ void WholeGameTest::experiment(const QString &input, bool byEnter) {
     else
         QTest::mouseClick(control<QPushButton>("exp"), Qt::LeftButton);
     QCOMPARE(control<QLabel>("out1")->text(), expected);
+    QCOMPARE(control<QLabel>("out1")->accessibleName(), QStringLiteral("output: ") + expected);
     auto *list = control<QListWidget>("List1");
     QCOMPARE(list->count(), logged + 1);
     QCOMPARE(list->item(logged)->text(), input + u'\t' + expected);
@@ -497,12 +552,46 @@ void WholeGameTest::guideShowsAndHides() {
 }
 
 void WholeGameTest::aboutPanelOpensAndCloses() {
+    // By mouse, and by keyboard alone: the focus goes into the panel and back to the input box.
     auto *about = control<QWidget>("Frame4");
+    auto *close = control<QPushButton>("Label6");
+    auto *in1 = control<QWidget>("in1");
     QVERIFY(!about->isVisible());
     clickMenuBarItem("informazioni");
     QTRY_VERIFY(about->isVisible());
-    QTest::mouseClick(control<QLabel>("Label6"), Qt::LeftButton);
+    QCOMPARE(window_->focusWidget(), close);
+    QTest::mouseClick(close, Qt::LeftButton);
     QVERIFY(!about->isVisible());
+    QCOMPARE(window_->focusWidget(), in1);
+
+    clickMenuBarItem("informazioni");
+    QTRY_VERIFY(about->isVisible());
+    in1->setFocus();
+    for (int i = 0; i < 10 && window_->focusWidget() != close; ++i)
+        QTest::keyClick(window_->focusWidget(), Qt::Key_Tab);
+    QCOMPARE(window_->focusWidget(), close);
+    QTest::keyClick(close, Qt::Key_Space);
+    QVERIFY(!about->isVisible());
+    QCOMPARE(window_->focusWidget(), in1);
+
+    clickMenuBarItem("informazioni");
+    QTRY_VERIFY(about->isVisible());
+    // Keys for shortcuts go to the active window; no window manager makes it active here.
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    QTest::keyClick(window_->focusWidget(), Qt::Key_Escape);
+    QVERIFY(!about->isVisible());
+    QCOMPARE(window_->focusWidget(), in1);
+}
+
+void WholeGameTest::f10OpensTheFileMenu() {
+    QMenu *file = control<QMenu>("file");
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    QTest::keyClick(control<QWidget>("in1"), Qt::Key_F10);
+    QTRY_VERIFY(file->isVisible());
+    QTest::keyClick(file, Qt::Key_Escape);
+    QTRY_VERIFY(!file->isVisible());
 }
 
 void WholeGameTest::quitWithEsci() {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Ingranix needs, only those that are missing.
 #   install-deps.sh          what building and playing need
-#   install-deps.sh --tests  and what the tests need (virtual display, printing, speech, clang)
+#   install-deps.sh --tests  and what the tests need (virtual display, window manager, printing,
+#                            speech, accessibility bus, clang)
 set -euo pipefail
 
 packages=(
@@ -14,7 +15,8 @@ packages=(
 )
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(xvfb xauth cups cups-bsd poppler-utils clang-14 libclang-rt-14-dev clang-format
-             appstream dpkg-dev file desktop-file-utils strace xdotool)
+             appstream dpkg-dev file desktop-file-utils strace xdotool
+             openbox x11-utils at-spi2-core dbus-x11 python3-pyatspi)
 fi
 
 missing=()

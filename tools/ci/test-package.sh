@@ -97,6 +97,14 @@ reads_resources() {
   return "$status"
 }
 
+# holds_pictures <program>: the window's emblem and the lights' start picture are compiled into
+# the program (its resource table names them, in UTF-16).
+holds_pictures() {
+  local names
+  names=$(strings -e b "$1")
+  grep -qx "emblem.png" <<<"$names" || { echo "no emblem in $1"; return 1; }
+  grep -qx "design-light.png" <<<"$names" || { echo "no start picture of the lights in $1"; return 1; }
+}
 # lists_all <listing file> <path...>: every path appears as a whole line of the listing.
 lists_all() {
   local listing=$1
@@ -147,7 +155,7 @@ no_build_rpath() {
 }
 
 missing_tools=()
-for tool in cpack dpkg-deb apt-get desktop-file-validate appstreamcli xvfb-run file readelf; do
+for tool in cpack dpkg-deb apt-get desktop-file-validate appstreamcli xvfb-run file readelf strings; do
   command -v "$tool" >/dev/null || missing_tools+=("$tool")
 done
 if ((${#missing_tools[@]})); then
@@ -192,6 +200,7 @@ done
 check "installed desktop entry is valid" validate_desktop_entry "/usr/share/applications/$APP_ID.desktop"
 check "installed metainfo is valid" appstreamcli validate --no-net "/usr/share/metainfo/$APP_ID.metainfo.xml"
 check "installed program has no RPATH into the build folder" no_build_rpath /usr/bin/ingranix
+check "installed program holds its emblem and the lights' start picture" holds_pictures /usr/bin/ingranix
 check "installed /usr/bin/ingranix starts and paints under Xvfb" starts /usr/bin/ingranix
 if command -v strace >/dev/null; then
   check "installed program reads its resources from /usr/share/ingranix" reads_resources /usr

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QComboBox>
+#include <QFont>
+#include <QGroupBox>
+#include <QLabel>
+
+namespace ingranix {
+
+// Marks a widget that only decorates the machine (bars, lights, hidden controls): screen readers
+// do not see it among the children of the surface and the frames.
+void markDecorative(QWidget *widget);
+bool isDecorative(const QWidget *widget);
+
+// Gives the machine's surface and frames their accessibility: their children without the
+// decorative ones, and the frames' own accessible names in place of their captions.
+void installMachineAccessibility();
+
+// A frame of the window (the machine's sides, the control panel, the about panel).
+class PanelFrame : public QGroupBox {
+    Q_OBJECT
+public:
+    using QGroupBox::QGroupBox;
+};
+
+// The output box. Its caption is shown whole, in a smaller font when the design's does not fit;
+// screen readers get "output: <caption>" as its name and hear every new caption, as a
+// notification, once per experiment.
+class OutputLabel : public QLabel {
+    Q_OBJECT
+public:
+    OutputLabel(const QFont &designFont, QWidget *parent = nullptr);
+    void setCaption(const QString &caption);
+
+private:
+    QFont designFont_;
+};
+
+// An editable drop-down list where only picking an item of the list is a choice: with the mouse,
+// with the keys in the open list, or with the arrow keys on the closed selector. Text typed into
+// it and committed with Enter or by leaving it emits no chosen(); the game reads it later.
+class Selector : public QComboBox {
+    Q_OBJECT
+public:
+    explicit Selector(QWidget *parent = nullptr);
+
+signals:
+    void chosen();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    bool committingTypedText_ = false;
+};
+
+} // namespace ingranix
