@@ -471,7 +471,8 @@ std::optional<ModelError> Translator::readSymbol(qsizetype &i) {
         i += extra;
         if (kind == Kind::Comparison) {
             Frame &frame = frames_.back();
-            if (frame.comparison >= 0) {
+            // "1 < x < 5" reads as (1 < x) < 5, always true; "x < < 5" is only a missing value.
+            if (frame.comparison >= 0 && !tokens_.empty() && endsOperand(tokens_.back().kind)) {
                 return errorAt(start, i - start,
                                u"per confrontare tre valori scrivi due confronti uniti da «e», "
                                u"come in 1 < x e x < 5"_s);
