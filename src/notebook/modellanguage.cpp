@@ -92,7 +92,7 @@ double either(double a, double b) {
 double whole(double v) {
     return std::floor(v);
 }
-double remainder(double a, double b) {
+double remainderOf(double a, double b) {
     return b == 0 ? unknownValue : finiteOrUnknown(std::fmod(a, b));
 }
 double absolute(double v) {
@@ -193,8 +193,10 @@ QString toText(std::u16string_view text) {
 
 QString quoted(QStringView text) {
     constexpr qsizetype shown = 24;
-    if (text.size() > shown)
-        return u"«"_s + text.first(shown).toString() + u"…»"_s;
+    if (text.size() > shown) {
+        const qsizetype cut = text[shown - 1].isHighSurrogate() ? shown - 1 : shown; // whole characters only
+        return u"«"_s + text.first(cut).toString() + u"…»"_s;
+    }
     return u"«"_s + text.toString() + u"»"_s;
 }
 
@@ -231,7 +233,7 @@ protected:
     }
     void InitFun() override {
         DefineFun("fi", whole);
-        DefineFun("fr", remainder);
+        DefineFun("fr", remainderOf);
         DefineFun("fa", absolute);
         DefineFun("fn", rounded);
         DefineFun("fp", even);
@@ -546,6 +548,9 @@ std::optional<ModelError> Translator::readSymbol(qsizetype &i) {
         frames_.back().comparison = -1;
         push(Kind::Separator, start, 1, ",");
         return std::nullopt;
+    case U'\u00B2': // ²
+    case U'\u00B3': // ³
+        return errorAt(start, 1, u"per le potenze usa «^», come in x ^ 2"_s);
     case U',':
     case U'.':
         return errorAt(
@@ -612,8 +617,8 @@ ModelError Translator::arityError(int functionToken) const {
 
 // muParser's complaint, told at the player's place in the player's words.
 ModelError Translator::explain(const mu::ParserError &error) const {
-    if (tokens_.empty())
-        return errorAt(0, 0, u"il modello è vuoto"_s);
+    if (tokens_.empty()) // a text that is not blank gives a token or a mistake of its own first
+        return errorAt(0, int(text_.size()), u"non capisco il modello a questo punto"_s);
     // An unexpected operator is reported where its reading ended, everything else where it starts.
     int position = error.GetPos();
     if (error.GetCode() == mu::ecUNEXPECTED_OPERATOR)
@@ -676,6 +681,7 @@ ModelError Translator::explain(const mu::ParserError &error) const {
 // reads x through a pointer, so the two live together and are never moved.
 struct Model::Compiled {
     QString text;
+    bool blank = true;
     std::optional<ModelError> error;
     mutable double x = 0;
     std::unique_ptr<ModelParser> parser;
@@ -689,8 +695,9 @@ Model &Model::operator=(const Model &) = default;
 Model Model::compile(const QString &text) {
     auto compiled = std::make_shared<Compiled>();
     compiled->text = text;
+    compiled->blank = text.trimmed().isEmpty();
     Model model;
-    if (text.trimmed().isEmpty()) {
+    if (compiled->blank) {
         model.compiled_ = std::move(compiled);
         return model;
     }
@@ -717,7 +724,7 @@ Model Model::compile(const QString &text) {
 }
 
 bool Model::isEmpty() const {
-    return !compiled_ || compiled_->text.trimmed().isEmpty();
+    return !compiled_ || compiled_->blank;
 }
 
 bool Model::isValid() const {

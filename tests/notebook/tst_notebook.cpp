@@ -287,6 +287,7 @@ void TestNotebook::language_data() {
     mistake("bar closed by )", u"(|x) + 1"_s, u"manca la seconda sbarra «|»"_s, 1);
     mistake("extra bar", u"x|"_s, u"c'è una sbarra «|» di troppo"_s, 1);
     mistake("bar after a value", u"2|x|"_s, u"manca un segno di operazione prima di «|»"_s, 1);
+    mistake("superscript power", u"x²"_s, u"per le potenze usa «^», come in x ^ 2"_s, 1);
     mistake("stray character", u"x # 2"_s, u"non capisco il carattere «#»"_s, 2);
     mistake("emoji", u"x 😀"_s, u"non capisco il carattere «😀»"_s, 2);
     mistake("invisible character", u"x\u0007"_s, u"c'è un carattere invisibile che non capisco"_s, 1);
