@@ -93,7 +93,7 @@ double whole(double v) {
     return std::floor(v);
 }
 double remainderOf(double a, double b) {
-    return b == 0 ? unknownValue : finiteOrUnknown(std::fmod(a, b));
+    return finiteOrUnknown(std::fmod(a, b)); // fmod by 0 is NaN: "?"
 }
 double absolute(double v) {
     return std::fabs(v);
@@ -124,7 +124,7 @@ struct FunctionWord {
     std::u16string_view example;
 };
 
-constexpr std::array<FunctionWord, 7> functionWords{{
+constexpr auto functionWords = std::to_array<FunctionWord>({
     {u"intero", "fi", Arity::One, u"intero(x / 2)"},
     {u"resto", "fr", Arity::Two, u"resto(x; 2)"},
     {u"ass", "fa", Arity::One, u"ass(x - 5)"},
@@ -132,7 +132,7 @@ constexpr std::array<FunctionWord, 7> functionWords{{
     {u"pari", "fp", Arity::One, u"pari(x)"},
     {u"dispari", "fd", Arity::One, u"dispari(x)"},
     {u"se", "fs", Arity::Three, u"se(x < 3; 0; 1)"},
-}};
+});
 constexpr std::size_t absoluteWord = 2; // |v| is ass(v)
 
 // Every word the language knows, for suggestions; on a tie the earlier one is offered.

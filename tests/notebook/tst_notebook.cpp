@@ -190,9 +190,6 @@ void TestNotebook::language_data() {
     value("negative exponent", u"2 ^ -x"_s, u"1"_s, u"0,5"_s);
     value("product before sum", u"2 + x * 3"_s, u"4"_s, u"14"_s);
     value("minus to the left", u"x - 3 - 2"_s, u"10"_s, u"5"_s);
-    value("division to the left", u"x / 2 / 5"_s, u"20"_s, u"2"_s);
-    value("parentheses", u"(2 + x) * 3"_s, u"1"_s, u"9"_s);
-    value("minus a negative", u"x - -2"_s, u"1"_s, u"3"_s);
     value("15 digits", u"0,1 + 0,2 + 1 / 3"_s, u"0"_s, u"0,633333333333333"_s);
     value("no minus zero", u"-x"_s, u"0"_s, u"0"_s);
     value("intero goes down", u"intero(-x / 2)"_s, u"3"_s, u"-2"_s);
@@ -214,23 +211,23 @@ void TestNotebook::language_data() {
     value("se otherwise", u"se(x <= 3; ?; x - 3)"_s, u"5"_s, u"2"_s);
     value("<", u"x < 3"_s, u"3"_s, u"0"_s);
     value(">", u"x > 2"_s, u"3"_s, u"1"_s);
-    value("<=", u"x <= 2"_s, u"3"_s, u"0"_s);
-    value(">=", u"x >= 3"_s, u"3"_s, u"1"_s);
+    value("<= without blanks", u"x<=2"_s, u"3"_s, u"0"_s);
+    value(">= without blanks", u"x>=3"_s, u"3"_s, u"1"_s);
     value("≤", u"x ≤ 3"_s, u"3"_s, u"1"_s);
     value("≥", u"x ≥ 4"_s, u"3"_s, u"0"_s);
     value("=", u"x = 3"_s, u"3"_s, u"1"_s);
-    value("<>", u"x <> 3"_s, u"3"_s, u"0"_s);
+    value("<> without blanks", u"x<>3"_s, u"3"_s, u"0"_s);
     value("≠", u"x ≠ 2"_s, u"3"_s, u"1"_s);
     value("e", u"x > 1 e x < 5"_s, u"6"_s, u"0"_s);
     value("o", u"x < 1 o x > 5"_s, u"6"_s, u"1"_s);
-    value("e before o", u"0 e 0 o 1"_s, u"0"_s, u"1"_s);
-    value("comparison before e", u"x + 1 > 2 e 1"_s, u"2"_s, u"1"_s);
+    value("e before o", u"1 o 1 e 0"_s, u"0"_s, u"1"_s);
+    value("sum before comparison", u"x + 1 > 3"_s, u"3"_s, u"1"_s);
+    value("comparison before e", u"x > 2 e 0"_s, u"3"_s, u"0"_s);
     value("blank model", u"  "_s, u"3"_s, QString());
 
     // "?" goes through everything, except a se() whose condition is known.
     value("?", u"?"_s, u"3"_s, u"?"_s);
     value("? in a sum", u"x + ?"_s, u"3"_s, u"?"_s);
-    value("? in a function", u"intero(?)"_s, u"3"_s, u"?"_s);
     value("? compared", u"? < 1"_s, u"3"_s, u"?"_s);
     value("? and false", u"0 e ?"_s, u"3"_s, u"?"_s);
     value("? or true", u"1 o ?"_s, u"3"_s, u"?"_s);
@@ -249,6 +246,9 @@ void TestNotebook::language_data() {
 
     mistake("unknown word", u"intro(x)"_s, u"non conosco «intro»: forse «intero»?"_s, 0);
     mistake("unknown word, no suggestion", u"x + radice(x)"_s, u"non conosco «radice»"_s, 4);
+    mistake("two slips", u"rseto(x; 2)"_s, u"non conosco «rseto»: forse «resto»?"_s, 0);
+    mistake("long word cut between characters", u"a"_s + u"𝑥"_s.repeated(12),
+            u"non conosco «a𝑥𝑥𝑥𝑥𝑥𝑥𝑥𝑥𝑥𝑥𝑥…»"_s, 0);
     mistake("English name", u"abs(x)"_s, u"non conosco «abs»: forse «ass»?"_s, 0);
     mistake("Cyrillic x", u"x + х"_s, u"non conosco «х»: forse «x»?"_s, 4);
     mistake("non-Latin text", u"жх"_s, u"non conosco «жх»"_s, 0);
@@ -273,6 +273,8 @@ void TestNotebook::language_data() {
             u"«se» vuole tre parti separate da «;»: se(condizione; allora; altrimenti)"_s, 0);
     mistake("function without (", u"intero x"_s,
             u"dopo «intero» ci vuole una parentesi aperta, come in intero(x / 2)"_s, 0);
+    mistake("function at the end", u"x + intero"_s,
+            u"dopo «intero» ci vuole una parentesi aperta, come in intero(x / 2)"_s, 4);
     mistake("; outside a function", u"x; 2"_s,
             u"«;» serve a separare i valori di una funzione, come in resto(x; 2)"_s, 1);
     mistake("; inside bars", u"resto(|x; 2|)"_s,
@@ -289,6 +291,8 @@ void TestNotebook::language_data() {
     mistake("bar after a value", u"2|x|"_s, u"manca un segno di operazione prima di «|»"_s, 1);
     mistake("superscript power", u"x²"_s, u"per le potenze usa «^», come in x ^ 2"_s, 1);
     mistake("stray character", u"x # 2"_s, u"non capisco il carattere «#»"_s, 2);
+    mistake("lone surrogate", u"x "_s + QChar(0xD800) + u" 1"_s,
+            u"c'è un carattere invisibile che non capisco"_s, 2);
     mistake("emoji", u"x 😀"_s, u"non capisco il carattere «😀»"_s, 2);
     mistake("invisible character", u"x\u0007"_s, u"c'è un carattere invisibile che non capisco"_s, 1);
     mistake("number beyond a double", u"1"_s + QString(400, u'0'), u"questo numero è troppo grande"_s, 0);
