@@ -140,7 +140,7 @@ constexpr std::array<std::u16string_view, 10> knownWords{u"x",    u"intero",  u"
                                                          u"pari", u"dispari", u"se",    u"e",   u"o"};
 
 // Names a child may know from a spreadsheet in English or from a calculator.
-constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 8> foreignWords{{
+constexpr auto foreignWords = std::to_array<std::pair<std::u16string_view, std::u16string_view>>({
     {u"if", u"se"},
     {u"mod", u"resto"},
     {u"round", u"arrotonda"},
@@ -149,7 +149,7 @@ constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 8> for
     {u"and", u"e"},
     {u"or", u"o"},
     {u"abs", u"ass"},
-}};
+});
 
 int editDistance(std::u16string_view a, std::u16string_view b) {
     std::vector<int> previous(b.size() + 1), current(b.size() + 1);
@@ -295,9 +295,9 @@ bool isBinary(Kind kind) {
 }
 
 struct Frame {
-    int opener = -1;     // token index of ( or |; -1 for the whole text
-    bool call = false;   // the parentheses of a function
-    int comparison = -1; // the last comparison since the frame opened or since e, o, ;
+    int opener = -1;       // token index of ( or |; -1 for the whole text
+    bool call = false;     // the parentheses of a function
+    bool compared = false; // a comparison since the frame opened or since e, o, ;
 };
 
 // Turns the school notation into the parser's notation, remembering where every piece came from so
@@ -398,7 +398,7 @@ std::optional<ModelError> Translator::readNumber(qsizetype &i) {
         while (isDigit(i))
             digits += char(text_[i++].unicode());
         if (isMark(i) && isDigit(i + 1)) {
-            qsizetype end = i + 1;
+            qsizetype end = i;
             while (isDigit(end) || (isMark(end) && isDigit(end + 1)))
                 ++end;
             return errorAt(start, end - start, u"in un numero ci va una sola virgola"_s);
@@ -445,7 +445,7 @@ std::optional<ModelError> Translator::readWord(qsizetype &i) {
     }
     if (key == u"e" || key == u"o") {
         push(Kind::Logical, start, word.size(), key == u"e" ? "&&" : "||");
-        frames_.back().comparison = -1;
+        frames_.back().compared = false;
         return std::nullopt;
     }
     for (std::size_t f = 0; f < functionWords.size(); ++f) {
@@ -474,12 +474,12 @@ std::optional<ModelError> Translator::readSymbol(qsizetype &i) {
         if (kind == Kind::Comparison) {
             Frame &frame = frames_.back();
             // "1 < x < 5" reads as (1 < x) < 5, always true; "x < < 5" is only a missing value.
-            if (frame.comparison >= 0 && !tokens_.empty() && endsOperand(tokens_.back().kind)) {
+            if (frame.compared && !tokens_.empty() && endsOperand(tokens_.back().kind)) {
                 return errorAt(start, i - start,
                                u"per confrontare tre valori scrivi due confronti uniti da «e», "
                                u"come in 1 < x e x < 5"_s);
             }
-            frame.comparison = int(tokens_.size());
+            frame.compared = true;
         }
         push(kind, start, i - start, out);
         return std::nullopt;
@@ -528,7 +528,7 @@ std::optional<ModelError> Translator::readSymbol(qsizetype &i) {
             !tokens_.empty() && tokens_.back().kind == Kind::Function ? int(tokens_.size() - 1) : -1;
         push(Kind::Open, start, 1, "(");
         tokens_.back().link = function;
-        frames_.push_back({int(tokens_.size() - 1), function >= 0, -1});
+        frames_.push_back({int(tokens_.size() - 1), function >= 0, false});
         return std::nullopt;
     }
     case U')':
@@ -540,12 +540,12 @@ std::optional<ModelError> Translator::readSymbol(qsizetype &i) {
         push(Kind::BarOpen, start, 1, functionWords[absoluteWord].internal);
         output_ += '(';
         tokens_.back().outLength += 1;
-        frames_.push_back({int(tokens_.size() - 1), false, -1});
+        frames_.push_back({int(tokens_.size() - 1), false, false});
         return std::nullopt;
     case U';':
         if (!frames_.back().call)
             return errorAt(start, 1, u"«;» serve a separare i valori di una funzione, come in resto(x; 2)"_s);
-        frames_.back().comparison = -1;
+        frames_.back().compared = false;
         push(Kind::Separator, start, 1, ",");
         return std::nullopt;
     case U'\u00B2': // ²
