@@ -19,6 +19,7 @@ struct ModelError {
 // The player's model: a calculation of x in school notation, compiled once and evaluated many
 // times. x is the typed input read as the machine reads it; "?" (a value that is not a number) is
 // the model saying the calculation is impossible. Copying is cheap; a default model is empty.
+// Copies share one compiled parser, so a model and its copies are evaluated on one thread.
 class Model {
 public:
     Model();
@@ -29,8 +30,8 @@ public:
     // Any text at all: a mistake gives a model with an error, never an exception or a crash.
     static Model compile(const QString &text);
 
-    bool isEmpty() const;                     // blank text: no model yet
-    bool isValid() const;                     // compiled without error
+    bool isEmpty() const; // blank text: no model yet
+    bool isValid() const; // compiled without error
     const std::optional<ModelError> &error() const;
     const QString &text() const;
 
