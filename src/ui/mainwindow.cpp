@@ -4,6 +4,7 @@
 #include "guide/guideagent.h"
 #include "machinesurface.h"
 #include "movieplayer.h"
+#include "notebookdock.h"
 #include "play/game.h"
 #include "twips.h"
 
@@ -336,6 +337,11 @@ void MainWindow::buildMenus() {
         frame4_->show();
         frame4_->raise();
     });
+
+    QAction *notebook = bar->addAction(QStringLiteral("Quaderno"));
+    notebook->setObjectName(QStringLiteral("quaderno"));
+    notebook->setShortcut(Qt::Key_F2);
+    connect(notebook, &QAction::triggered, this, &MainWindow::toggleNotebook);
 }
 
 void MainWindow::describeForScreenReaders() {
@@ -381,6 +387,12 @@ void MainWindow::showEvent(QShowEvent *event) {
 
 void MainWindow::startUp() {
     game_->Form_Activate(); // runs once, however often it is called
+}
+
+void MainWindow::toggleNotebook() {
+    if (!notebook_) // built on first use, so that start-up does not pay for it
+        notebook_ = std::make_unique<NotebookDock>(*game_, *board_, in1_, combo1_, this);
+    notebook_->toggle();
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event) {

@@ -24,6 +24,7 @@ class SystemClock;
 class DialogFileChooser;
 class DefaultLogPrinter;
 class FixedSequenceRandom;
+class NotebookDock;
 
 // The Ingranix window: lays out the machine, the control panel, the about panel and the menus in
 // twips, and hands every event to the game.
@@ -52,6 +53,7 @@ private:
     void describeForScreenReaders();
     void addStyle(QWidget *widget, const char *declarations);
     void startUp();
+    void toggleNotebook();
     QGroupBox *makeFrame(QWidget *parent, const char *name, const QString &caption, QRect twips,
                          const QString &background);
     QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QRect twips);
@@ -89,6 +91,7 @@ private:
     std::unique_ptr<DialogFileChooser> chooser_;
     std::unique_ptr<DefaultLogPrinter> printer_;
     std::unique_ptr<Game> game_;
+    std::unique_ptr<NotebookDock> notebook_; // built when first opened; goes before the game it watches
     bool shownOnce_ = false;
 };
 
