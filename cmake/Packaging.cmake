@@ -88,7 +88,7 @@ if(INGRANIX_DPKG_SHLIBDEPS)
 else()
   message(STATUS "Packaging: dpkg-shlibdeps not found (package dpkg-dev); naming the Qt libraries by hand")
   set(INGRANIX_LIBRARY_DEPENDS "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), \
-libqt6printsupport6 (>= 6.4), libqt6texttospeech6 (>= 6.4), libqt6charts6 (>= 6.4), ")
+libqt6printsupport6 (>= 6.4), libqt6texttospeech6 (>= 6.4), libqt6charts6 (>= 6.4), libmuparser2v5, ")
 endif()
 # What no library link reveals: the guide's voice is a Qt plugin talking to speech-dispatcher, which
 # needs an output module to speak Italian; the window and the printout ask for Liberation Sans, and the

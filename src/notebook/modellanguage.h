@@ -29,8 +29,8 @@ public:
     // Any text at all: a mistake gives a model with an error, never an exception or a crash.
     static Model compile(const QString &text);
 
-    bool isEmpty() const;                     // blank text: no model yet
-    bool isValid() const;                     // compiled without error
+    bool isEmpty() const; // blank text: no model yet
+    bool isValid() const; // compiled without error
     const std::optional<ModelError> &error() const;
     const QString &text() const;
 

@@ -60,6 +60,27 @@ public:
     QString summaryText() const;
     // "Il tuo modello prevede: 13" for the text in the input box; empty when there is nothing to say.
     QString predictionText(const QString &in1Text) const;
+
+private:
+    struct Row {
+        LoggedExperiment experiment;
+        QString modelCaption; // cached: recomputed only when the model changes
+        Standing standing = Standing::OtherMechanism;
+    };
+
+    Standing standingOf(const MachineSettings &settings) const;
+    Mark markOf(const Row &row) const;
+    bool isPrediction(int index) const;
+    void recount();
+
+    QString decimalSeparator_;
+    MachineSettings current_;
+    Model model_;
+    std::vector<Row> rows_;
+    int firstPrediction_ = 0; // rows from here on were run after the model last changed
+    int counted_ = 0;
+    int explained_ = 0;
+    int predictedInARow_ = 0;
 };
 
 } // namespace ingranix::notebook

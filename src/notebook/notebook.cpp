@@ -1,0 +1,140 @@
+#include "notebook.h"
+
+namespace ingranix::notebook {
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QString experiments(int count) {
+    return count == 1 ? u"1 esperimento"_s : QString::number(count) + u" esperimenti"_s;
+}
+
+} // namespace
+
+Notebook::Notebook(QString decimalSeparator) : decimalSeparator_(std::move(decimalSeparator)) {}
+
+void Notebook::addExperiment(const LoggedExperiment &experiment) {
+    Row row{experiment, model_.caption(experiment.input, decimalSeparator_), standingOf(experiment.settings)};
+    rows_.push_back(std::move(row));
+    // Only the newest row is new: the totals follow without walking the whole log again.
+    const Row &added = rows_.back();
+    if (added.standing != Standing::Counted)
+        return;
+    ++counted_;
+    const bool explained = markOf(added) == Mark::Explained;
+    explained_ += explained ? 1 : 0;
+    if (isPrediction(int(rows_.size()) - 1))
+        predictedInARow_ = explained ? predictedInARow_ + 1 : 0;
+}
+
+void Notebook::clear() {
+    rows_.clear();
+    firstPrediction_ = 0;
+    recount();
+}
+
+void Notebook::setCurrentSettings(const MachineSettings &settings) {
+    current_ = settings;
+    for (Row &row : rows_)
+        row.standing = standingOf(row.experiment.settings);
+    recount();
+}
+
+bool Notebook::setModelText(const QString &text) {
+    const bool changed = text.trimmed() != model_.text().trimmed();
+    // Compiled again even for blanks around it, so that a mistake's place follows the text.
+    model_ = Model::compile(text);
+    if (!changed)
+        return false;
+    for (Row &row : rows_)
+        row.modelCaption = model_.caption(row.experiment.input, decimalSeparator_);
+    firstPrediction_ = int(rows_.size());
+    recount();
+    return true;
+}
+
+const Model &Notebook::model() const {
+    return model_;
+}
+
+int Notebook::rowCount() const {
+    return int(rows_.size());
+}
+
+RowView Notebook::row(int index) const {
+    const Row &row = rows_.at(std::size_t(index));
+    return {row.experiment.input, row.experiment.output, row.modelCaption,
+            markOf(row),          row.standing,          isPrediction(index)};
+}
+
+int Notebook::countedCount() const {
+    return counted_;
+}
+
+int Notebook::explainedCount() const {
+    return explained_;
+}
+
+int Notebook::predictedInARow() const {
+    return predictedInARow_;
+}
+
+QString Notebook::summaryText() const {
+    if (model_.isEmpty())
+        return u"Scrivi un modello per vedere quanti esperimenti spiega."_s;
+    if (!model_.isValid())
+        return u"Sistema il modello per vedere quanti esperimenti spiega."_s;
+    if (counted_ == 0)
+        return u"Fai un esperimento per mettere alla prova il tuo modello."_s;
+    QString text =
+        u"Il tuo modello spiega "_s + experiments(explained_) + u" su "_s + QString::number(counted_);
+    if (predictedInARow_ == 1)
+        text += u" e ha previsto 1 esperimento nuovo di fila"_s;
+    else if (predictedInARow_ > 1)
+        text += u" e ha previsto "_s + QString::number(predictedInARow_) + u" esperimenti nuovi di fila"_s;
+    return text + u"."_s;
+}
+
+QString Notebook::predictionText(const QString &in1Text) const {
+    if (in1Text.isEmpty() || !model_.isValid())
+        return {};
+    return u"Il tuo modello prevede: "_s + model_.caption(in1Text, decimalSeparator_);
+}
+
+Standing Notebook::standingOf(const MachineSettings &settings) const {
+    if (settings == current_)
+        return Standing::Counted;
+    MachineSettings sameColour = settings;
+    sameColour.gearColour = current_.gearColour;
+    return sameColour == current_ ? Standing::OtherColour : Standing::OtherMechanism;
+}
+
+Mark Notebook::markOf(const Row &row) const {
+    if (!model_.isValid())
+        return Mark::None;
+    return row.modelCaption == row.experiment.output ? Mark::Explained : Mark::Missed;
+}
+
+bool Notebook::isPrediction(int index) const {
+    return model_.isValid() && index >= firstPrediction_;
+}
+
+void Notebook::recount() {
+    counted_ = 0;
+    explained_ = 0;
+    predictedInARow_ = 0;
+    bool streakOpen = true; // walking back from the newest row, no counted row has broken it yet
+    for (int i = int(rows_.size()) - 1; i >= 0; --i) {
+        const Row &row = rows_[std::size_t(i)];
+        if (row.standing != Standing::Counted)
+            continue;
+        ++counted_;
+        const bool explained = markOf(row) == Mark::Explained;
+        explained_ += explained ? 1 : 0;
+        streakOpen = streakOpen && explained && isPrediction(i);
+        predictedInARow_ += streakOpen ? 1 : 0;
+    }
+}
+
+} // namespace ingranix::notebook
