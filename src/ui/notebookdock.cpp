@@ -261,10 +261,11 @@ void NotebookDock::settingsChanged() {
 }
 
 void NotebookDock::modelTextChanged(const QString &text) {
-    if (!notebook_.setModelText(text))
+    const bool changed = notebook_.setModelText(text);
+    showModelError(); // blanks move a mistake's place even when the model stays the same
+    if (!changed)
         return;
     table_->modelChanged();
-    showModelError();
     refreshSummary();
     showPrediction();
     if (isVisible())

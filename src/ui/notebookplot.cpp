@@ -3,8 +3,11 @@
 #include "mechanisms/numbers.h"
 #include "notebook/notebook.h"
 
+#include <QAreaSeries>
 #include <QCategoryAxis>
 #include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
 #include <QLocale>
 #include <QPainter>
 #include <QScatterSeries>
@@ -74,13 +77,28 @@ void setTicks(QCategoryAxis *axis, const std::vector<double> &ticks, std::option
     axis->setRange(low, high);
 }
 
+// Markers drawn from one picture rather than one graphics item per point: a thousand points stay
+// cheap to move.
 QScatterSeries *makeSeries(const QString &name, qreal size, const QBrush &brush, const QPen &pen) {
     auto *series = new QScatterSeries;
     series->setName(name);
     series->setMarkerShape(QScatterSeries::MarkerShapeCircle);
     series->setMarkerSize(size);
-    series->setBrush(brush);
+    series->setBrush(brush); // the legend's marker
     series->setPen(pen);
+    constexpr int sharpness = 4; // drawn larger than shown, so it stays crisp when scaled
+    const int side = int(size) * sharpness;
+    QImage marker(side, side, QImage::Format_ARGB32_Premultiplied);
+    marker.fill(Qt::transparent);
+    QPainter painter(&marker);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(sharpness, sharpness);
+    painter.setBrush(brush);
+    painter.setPen(pen);
+    const qreal inset = pen.widthF() / 2;
+    painter.drawEllipse(QRectF(inset, inset, size - 2 * inset, size - 2 * inset));
+    painter.end();
+    series->setLightMarker(marker);
     return series;
 }
 
@@ -105,6 +123,15 @@ NotebookPlot::NotebookPlot(QWidget *parent) : QChartView(parent) {
     // A ring around the output's dot: where the model explains an experiment, dot and ring meet.
     model_ =
         makeSeries(QStringLiteral("il tuo modello"), 16, QColor(0, 0, 0, 0), QPen(QColor(240, 120, 0), 2.5));
+    // The "?" band, lightly shaded beneath its points and left out of the legend.
+    bandLower_ = new QLineSeries(this);
+    bandUpper_ = new QLineSeries(this);
+    bandArea_ = new QAreaSeries(bandUpper_, bandLower_);
+    bandArea_->setName(QStringLiteral("?"));
+    bandArea_->setColor(QColor(255, 236, 214));
+    bandArea_->setBorderColor(QColor(255, 236, 214));
+    plot->addSeries(bandArea_);
+    plot->legend()->markers(bandArea_).constFirst()->setVisible(false);
     plot->addSeries(outputs_);
     plot->addSeries(model_);
 
@@ -112,7 +139,7 @@ NotebookPlot::NotebookPlot(QWidget *parent) : QChartView(parent) {
     yAxis_ = makeAxis(QStringLiteral("output"));
     plot->addAxis(xAxis_, Qt::AlignBottom);
     plot->addAxis(yAxis_, Qt::AlignLeft);
-    for (QScatterSeries *series : {outputs_, model_}) {
+    for (QAbstractSeries *series : std::initializer_list<QAbstractSeries *>{bandArea_, outputs_, model_}) {
         series->attachAxis(xAxis_);
         series->attachAxis(yAxis_);
     }
@@ -136,6 +163,7 @@ void NotebookPlot::showExperiments(const notebook::Notebook &notebook, const QSt
         outputValues_.push_back(*y);
     }
     xTicks_.clear(); // the inputs changed: the horizontal axis is laid out anew
+    outputsStale_ = true;
     showModel(notebook);
 }
 
@@ -158,7 +186,12 @@ void NotebookPlot::showModel(const notebook::Notebook &notebook) {
             list.append(QPointF(xs_[i], std::isnan(values[i]) ? band_ : values[i]));
         return list;
     };
-    outputs_->replace(points(outputValues_));
+    // The outputs move only when the experiments or the band's place change.
+    if (outputsStale_ || band_ != outputsBand_) {
+        outputs_->replace(points(outputValues_));
+        outputsBand_ = band_;
+        outputsStale_ = false;
+    }
     model_->replace(points(modelValues_));
 }
 
@@ -197,6 +230,14 @@ void NotebookPlot::updateAxes() {
     if (yTicks != yTicks_ || impossible != bandShown_ || band != band_) {
         setTicks(yAxis_, yTicks, impossible ? std::optional<double>(band) : std::nullopt, separator_);
         yTicks_ = yTicks;
+    }
+    if (impossible) {
+        const double bottom = yTicks.back() + yStep / 2;
+        bandLower_->replace({QPointF(xAxis_->min(), bottom), QPointF(xAxis_->max(), bottom)});
+        bandUpper_->replace({QPointF(xAxis_->min(), yAxis_->max()), QPointF(xAxis_->max(), yAxis_->max())});
+    } else if (bandShown_) {
+        bandLower_->clear();
+        bandUpper_->clear();
     }
     band_ = band;
     bandShown_ = impossible;

@@ -6,7 +6,9 @@
 
 #include <vector>
 
+class QAreaSeries;
 class QCategoryAxis;
+class QLineSeries;
 class QScatterSeries;
 
 namespace ingranix {
@@ -40,6 +42,9 @@ public:
 private:
     void updateAxes();
 
+    QLineSeries *bandLower_ = nullptr;
+    QLineSeries *bandUpper_ = nullptr;
+    QAreaSeries *bandArea_ = nullptr;
     QScatterSeries *outputs_ = nullptr;
     QScatterSeries *model_ = nullptr;
     QCategoryAxis *xAxis_ = nullptr;
@@ -50,6 +55,8 @@ private:
     std::vector<double> outputValues_;
     std::vector<double> modelValues_;
     double band_ = 0;
+    double outputsBand_ = 0;
+    bool outputsStale_ = true;
     bool bandShown_ = false;
     std::vector<double> xTicks_;
     std::vector<double> yTicks_;

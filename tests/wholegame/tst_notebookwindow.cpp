@@ -24,6 +24,8 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 
 #include <memory>
 
@@ -198,7 +200,19 @@ void NotebookWindowTest::mistakeIsShownCalmly() {
     model->end(false);
     QTest::keyClicks(model, QStringLiteral(" * (2"));
     QTRY_VERIFY(!message->text().isEmpty());
-    QVERIFY(message->text().contains(QStringLiteral("(2")));
+    // Under the field: the message, then the text around the mistake with its place underlined.
+    const auto &error = dock()->notebook().model().error();
+    QVERIFY(error);
+    QTextDocument shown;
+    shown.setHtml(message->text());
+    QVERIFY(shown.toPlainText().startsWith(error->message + u'\n'));
+    QVERIFY(shown.toPlainText().endsWith(QStringLiteral(" * (2")));
+    QString underlined;
+    for (QTextBlock block = shown.begin(); block.isValid(); block = block.next())
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment)
+            if (fragment.fragment().charFormat().fontUnderline())
+                underlined += fragment.fragment().text();
+    QCOMPARE(underlined, model->text().mid(error->position, std::max(error->length, 1)));
     QVERIFY(QApplication::activeModalWidget() == nullptr);
     QCOMPARE(cell(2, ExperimentTable::MarkColumn), QString());
     QVERIFY(dock()->plot()->modelPoints().isEmpty());
@@ -316,6 +330,14 @@ void NotebookWindowTest::newMechanismEmptiesTheTable() {
     experiment(QStringLiteral("3"), true);
     QCOMPARE(table()->rowCount(), 1);
     QCOMPARE(cell(0, ExperimentTable::InputColumn), QStringLiteral("3"));
+
+    // The newest experiment stays in sight however long the log grows.
+    auto *view = control<QTableView>("esperimenti");
+    for (int i = 0; i < 40; ++i)
+        experiment(QString::number(i), i % 2 == 0);
+    const QModelIndex newest = table()->index(40, ExperimentTable::InputColumn);
+    QCOMPARE(newest.data().toString(), QStringLiteral("39"));
+    QVERIFY(view->viewport()->rect().contains(view->visualRect(newest)));
 }
 
 void NotebookWindowTest::longNotebookTakesSeveralPages() {
