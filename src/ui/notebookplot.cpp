@@ -22,6 +22,13 @@ namespace ingranix {
 namespace {
 
 constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
+constexpr double offThePlot = std::numeric_limits<double>::infinity();
+// Beyond this the axes' spans would overflow; such values are left off the plot (the table keeps them).
+constexpr double largest = 1e300;
+
+bool plottable(double value) {
+    return std::abs(value) <= largest;
+}
 
 // The value an output caption shows; NaN for "?", nothing for a caption that is no number at all.
 std::optional<double> outputValue(const QString &caption, const QString &separator) {
@@ -157,7 +164,7 @@ void NotebookPlot::showExperiments(const notebook::Notebook &notebook, const QSt
             continue;
         const double x = readInputValue(row.input);
         const std::optional<double> y = outputValue(row.output, separator_);
-        if (!std::isfinite(x) || !y)
+        if (!plottable(x) || !y || (!std::isnan(*y) && !plottable(*y)))
             continue;
         xs_.push_back(x);
         outputValues_.push_back(*y);
@@ -174,7 +181,9 @@ void NotebookPlot::showModel(const notebook::Notebook &notebook) {
         modelValues_.reserve(xs_.size());
         for (double x : xs_) {
             const double value = model.value(x);
-            modelValues_.push_back(std::isfinite(value) ? value : notANumber);
+            modelValues_.push_back(!std::isfinite(value) ? notANumber
+                                   : plottable(value)    ? value
+                                                         : offThePlot);
         }
     }
     updateAxes();
@@ -183,7 +192,8 @@ void NotebookPlot::showModel(const notebook::Notebook &notebook) {
         QList<QPointF> list;
         list.reserve(qsizetype(values.size()));
         for (size_t i = 0; i < values.size(); ++i)
-            list.append(QPointF(xs_[i], std::isnan(values[i]) ? band_ : values[i]));
+            if (!std::isinf(values[i]))
+                list.append(QPointF(xs_[i], std::isnan(values[i]) ? band_ : values[i]));
         return list;
     };
     // The outputs move only when the experiments or the band's place change.
@@ -209,6 +219,8 @@ void NotebookPlot::updateAxes() {
                 impossible = true;
                 continue;
             }
+            if (std::isinf(y))
+                continue;
             yLow = std::min(yLow, y);
             yHigh = std::max(yHigh, y);
         }

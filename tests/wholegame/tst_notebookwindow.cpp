@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCategoryAxis>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QLabel>
@@ -338,6 +339,16 @@ void NotebookWindowTest::newMechanismEmptiesTheTable() {
     const QModelIndex newest = table()->index(40, ExperimentTable::InputColumn);
     QCOMPARE(newest.data().toString(), QStringLiteral("39"));
     QVERIFY(view->viewport()->rect().contains(view->visualRect(newest)));
+
+    // Numbers near the double's limits stay in the table but off the plot, whose axes stay finite.
+    experiment(QStringLiteral("1E+308"), true);
+    experiment(QStringLiteral("-1E+308"), true);
+    QCOMPARE(table()->rowCount(), 43);
+    QCOMPARE(dock()->plot()->outputPoints().size(), 41);
+    for (QAbstractAxis *axis : dock()->plot()->chart()->axes()) {
+        auto *range = qobject_cast<QCategoryAxis *>(axis);
+        QVERIFY(range && std::isfinite(range->min()) && std::isfinite(range->max()));
+    }
 }
 
 void NotebookWindowTest::longNotebookTakesSeveralPages() {
