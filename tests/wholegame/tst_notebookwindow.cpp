@@ -192,6 +192,10 @@ void NotebookWindowTest::modelMarksAndPredicts() {
     QVERIFY(outputs.contains(QPointF(12, 12 - k_)));
     QVERIFY(plot->modelPoints().contains(QPointF(0, -k_)));
     QVERIFY(plot->bandValue() > 20.5 - k_);
+    auto *outputAxis = qobject_cast<QCategoryAxis *>(plot->chart()->axes(Qt::Vertical).constFirst());
+    QVERIFY(outputAxis->categoriesLabels().contains(QStringLiteral("?")));
+    QCOMPARE(outputAxis->titleText(), QStringLiteral("output"));
+    QCOMPARE(plot->chart()->axes(Qt::Horizontal).constFirst()->titleText(), QStringLiteral("input"));
 }
 
 void NotebookWindowTest::mistakeIsShownCalmly() {
