@@ -61,6 +61,7 @@ private slots:
     void savesPdfThroughTheDialog();
     void failedSaveIsToldCalmly();
     void newMechanismEmptiesTheTable();
+    void narrowWindowMakesRoom();
     void longNotebookTakesSeveralPages();
 
 private:
@@ -353,6 +354,23 @@ void NotebookWindowTest::newMechanismEmptiesTheTable() {
         auto *range = qobject_cast<QCategoryAxis *>(axis);
         QVERIFY(range && std::isfinite(range->min()) && std::isfinite(range->max()));
     }
+}
+
+void NotebookWindowTest::narrowWindowMakesRoom() {
+    QAction *toggle = control<QAction>("quaderno");
+    toggle->trigger();
+    QVERIFY(!dock()->isVisible());
+    const int narrowest = window_->minimumWidth();
+    window_->resize(narrowest, window_->height());
+    QTRY_COMPARE(window_->width(), narrowest);
+    // Opening the notebook widens the window, and keeps it wide enough while the notebook is open.
+    toggle->trigger();
+    QTRY_VERIFY(dock()->isVisible() && dock()->width() >= 300);
+    QVERIFY(window_->minimumWidth() > narrowest);
+    QVERIFY(window_->screen()->geometry().contains(window_->frameGeometry()));
+    QVERIFY(dock()->x() >= window_->centralWidget()->x() + twipsToPixels(10575));
+    toggle->trigger();
+    QCOMPARE(window_->minimumWidth(), narrowest);
 }
 
 void NotebookWindowTest::longNotebookTakesSeveralPages() {
