@@ -92,8 +92,8 @@ double either(double a, double b) {
 double whole(double v) {
     return std::floor(v);
 }
-double remainder(double a, double b) {
-    return b == 0 ? unknownValue : finiteOrUnknown(std::fmod(a, b));
+double remainderOf(double a, double b) {
+    return finiteOrUnknown(std::fmod(a, b)); // fmod by 0 is NaN: "?"
 }
 double absolute(double v) {
     return std::fabs(v);
@@ -124,7 +124,7 @@ struct FunctionWord {
     std::u16string_view example;
 };
 
-constexpr std::array<FunctionWord, 7> functionWords{{
+constexpr auto functionWords = std::to_array<FunctionWord>({
     {u"intero", "fi", Arity::One, u"intero(x / 2)"},
     {u"resto", "fr", Arity::Two, u"resto(x; 2)"},
     {u"ass", "fa", Arity::One, u"ass(x - 5)"},
@@ -132,7 +132,7 @@ constexpr std::array<FunctionWord, 7> functionWords{{
     {u"pari", "fp", Arity::One, u"pari(x)"},
     {u"dispari", "fd", Arity::One, u"dispari(x)"},
     {u"se", "fs", Arity::Three, u"se(x < 3; 0; 1)"},
-}};
+});
 constexpr std::size_t absoluteWord = 2; // |v| is ass(v)
 
 // Every word the language knows, for suggestions; on a tie the earlier one is offered.
@@ -140,7 +140,7 @@ constexpr std::array<std::u16string_view, 10> knownWords{u"x",    u"intero",  u"
                                                          u"pari", u"dispari", u"se",    u"e",   u"o"};
 
 // Names a child may know from a spreadsheet in English or from a calculator.
-constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 8> foreignWords{{
+constexpr auto foreignWords = std::to_array<std::pair<std::u16string_view, std::u16string_view>>({
     {u"if", u"se"},
     {u"mod", u"resto"},
     {u"round", u"arrotonda"},
@@ -149,7 +149,7 @@ constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 8> for
     {u"and", u"e"},
     {u"or", u"o"},
     {u"abs", u"ass"},
-}};
+});
 
 int editDistance(std::u16string_view a, std::u16string_view b) {
     std::vector<int> previous(b.size() + 1), current(b.size() + 1);
@@ -193,8 +193,10 @@ QString toText(std::u16string_view text) {
 
 QString quoted(QStringView text) {
     constexpr qsizetype shown = 24;
-    if (text.size() > shown)
-        return u"«"_s + text.first(shown).toString() + u"…»"_s;
+    if (text.size() > shown) {
+        const qsizetype cut = text[shown - 1].isHighSurrogate() ? shown - 1 : shown; // whole characters only
+        return u"«"_s + text.first(cut).toString() + u"…»"_s;
+    }
     return u"«"_s + text.toString() + u"»"_s;
 }
 
@@ -231,7 +233,7 @@ protected:
     }
     void InitFun() override {
         DefineFun("fi", whole);
-        DefineFun("fr", remainder);
+        DefineFun("fr", remainderOf);
         DefineFun("fa", absolute);
         DefineFun("fn", rounded);
         DefineFun("fp", even);
@@ -293,9 +295,9 @@ bool isBinary(Kind kind) {
 }
 
 struct Frame {
-    int opener = -1;     // token index of ( or |; -1 for the whole text
-    bool call = false;   // the parentheses of a function
-    int comparison = -1; // the last comparison since the frame opened or since e, o, ;
+    int opener = -1;       // token index of ( or |; -1 for the whole text
+    bool call = false;     // the parentheses of a function
+    bool compared = false; // a comparison since the frame opened or since e, o, ;
 };
 
 // Turns the school notation into the parser's notation, remembering where every piece came from so
@@ -396,7 +398,7 @@ std::optional<ModelError> Translator::readNumber(qsizetype &i) {
         while (isDigit(i))
             digits += char(text_[i++].unicode());
         if (isMark(i) && isDigit(i + 1)) {
-            qsizetype end = i + 1;
+            qsizetype end = i;
             while (isDigit(end) || (isMark(end) && isDigit(end + 1)))
                 ++end;
             return errorAt(start, end - start, u"in un numero ci va una sola virgola"_s);
@@ -443,7 +445,7 @@ std::optional<ModelError> Translator::readWord(qsizetype &i) {
     }
     if (key == u"e" || key == u"o") {
         push(Kind::Logical, start, word.size(), key == u"e" ? "&&" : "||");
-        frames_.back().comparison = -1;
+        frames_.back().compared = false;
         return std::nullopt;
     }
     for (std::size_t f = 0; f < functionWords.size(); ++f) {
@@ -471,12 +473,13 @@ std::optional<ModelError> Translator::readSymbol(qsizetype &i) {
         i += extra;
         if (kind == Kind::Comparison) {
             Frame &frame = frames_.back();
-            if (frame.comparison >= 0) {
+            // "1 < x < 5" reads as (1 < x) < 5, always true; "x < < 5" is only a missing value.
+            if (frame.compared && !tokens_.empty() && endsOperand(tokens_.back().kind)) {
                 return errorAt(start, i - start,
                                u"per confrontare tre valori scrivi due confronti uniti da «e», "
                                u"come in 1 < x e x < 5"_s);
             }
-            frame.comparison = int(tokens_.size());
+            frame.compared = true;
         }
         push(kind, start, i - start, out);
         return std::nullopt;
@@ -525,7 +528,7 @@ std::optional<ModelError> Translator::readSymbol(qsizetype &i) {
             !tokens_.empty() && tokens_.back().kind == Kind::Function ? int(tokens_.size() - 1) : -1;
         push(Kind::Open, start, 1, "(");
         tokens_.back().link = function;
-        frames_.push_back({int(tokens_.size() - 1), function >= 0, -1});
+        frames_.push_back({int(tokens_.size() - 1), function >= 0, false});
         return std::nullopt;
     }
     case U')':
@@ -537,14 +540,17 @@ std::optional<ModelError> Translator::readSymbol(qsizetype &i) {
         push(Kind::BarOpen, start, 1, functionWords[absoluteWord].internal);
         output_ += '(';
         tokens_.back().outLength += 1;
-        frames_.push_back({int(tokens_.size() - 1), false, -1});
+        frames_.push_back({int(tokens_.size() - 1), false, false});
         return std::nullopt;
     case U';':
         if (!frames_.back().call)
             return errorAt(start, 1, u"«;» serve a separare i valori di una funzione, come in resto(x; 2)"_s);
-        frames_.back().comparison = -1;
+        frames_.back().compared = false;
         push(Kind::Separator, start, 1, ",");
         return std::nullopt;
+    case U'\u00B2': // ²
+    case U'\u00B3': // ³
+        return errorAt(start, 1, u"per le potenze usa «^», come in x ^ 2"_s);
     case U',':
     case U'.':
         return errorAt(
@@ -611,8 +617,8 @@ ModelError Translator::arityError(int functionToken) const {
 
 // muParser's complaint, told at the player's place in the player's words.
 ModelError Translator::explain(const mu::ParserError &error) const {
-    if (tokens_.empty())
-        return errorAt(0, 0, u"il modello è vuoto"_s);
+    if (tokens_.empty()) // a text that is not blank gives a token or a mistake of its own first
+        return errorAt(0, int(text_.size()), u"non capisco il modello a questo punto"_s);
     // An unexpected operator is reported where its reading ended, everything else where it starts.
     int position = error.GetPos();
     if (error.GetCode() == mu::ecUNEXPECTED_OPERATOR)
@@ -675,6 +681,7 @@ ModelError Translator::explain(const mu::ParserError &error) const {
 // reads x through a pointer, so the two live together and are never moved.
 struct Model::Compiled {
     QString text;
+    bool blank = true;
     std::optional<ModelError> error;
     mutable double x = 0;
     std::unique_ptr<ModelParser> parser;
@@ -688,8 +695,9 @@ Model &Model::operator=(const Model &) = default;
 Model Model::compile(const QString &text) {
     auto compiled = std::make_shared<Compiled>();
     compiled->text = text;
+    compiled->blank = text.trimmed().isEmpty();
     Model model;
-    if (text.trimmed().isEmpty()) {
+    if (compiled->blank) {
         model.compiled_ = std::move(compiled);
         return model;
     }
@@ -716,7 +724,7 @@ Model Model::compile(const QString &text) {
 }
 
 bool Model::isEmpty() const {
-    return !compiled_ || compiled_->text.trimmed().isEmpty();
+    return !compiled_ || compiled_->blank;
 }
 
 bool Model::isValid() const {

@@ -19,6 +19,7 @@ struct ModelError {
 // The player's model: a calculation of x in school notation, compiled once and evaluated many
 // times. x is the typed input read as the machine reads it; "?" (a value that is not a number) is
 // the model saying the calculation is impossible. Copying is cheap; a default model is empty.
+// Copies share one compiled parser, so a model and its copies are evaluated on one thread.
 class Model {
 public:
     Model();

@@ -18,7 +18,7 @@ using namespace ingranix;
 // The notebook with a long log: from a keystroke in the model field to the repainted table and plot,
 // and opening the notebook. Each against the same with an empty log, in the same run. Run it under
 // xvfb-run -a -s "-screen 0 1280x1024x24".
-class NotebookBench : public QObject {
+class NotebookWindowBench : public QObject {
     Q_OBJECT
 private slots:
     void keystroke_data();
@@ -30,7 +30,7 @@ private:
     static std::unique_ptr<MainWindow> windowWith(int experiments);
 };
 
-std::unique_ptr<MainWindow> NotebookBench::windowWith(int experiments) {
+std::unique_ptr<MainWindow> NotebookWindowBench::windowWith(int experiments) {
     auto window = std::make_unique<MainWindow>(QCoreApplication::applicationDirPath());
     window->setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
     window->show();
@@ -50,13 +50,13 @@ std::unique_ptr<MainWindow> NotebookBench::windowWith(int experiments) {
     return window;
 }
 
-void NotebookBench::keystroke_data() {
+void NotebookWindowBench::keystroke_data() {
     QTest::addColumn<int>("experiments");
     QTest::newRow("empty log (baseline)") << 0;
     QTest::newRow("1000 experiments") << 1000;
 }
 
-void NotebookBench::keystroke() {
+void NotebookWindowBench::keystroke() {
     QFETCH(int, experiments);
     std::unique_ptr<MainWindow> window = windowWith(experiments);
     QVERIFY(window);
@@ -76,11 +76,11 @@ void NotebookBench::keystroke() {
     QCOMPARE(dock->notebook().rowCount(), experiments);
 }
 
-void NotebookBench::firstOpening_data() {
+void NotebookWindowBench::firstOpening_data() {
     keystroke_data();
 }
 
-void NotebookBench::firstOpening() {
+void NotebookWindowBench::firstOpening() {
     QFETCH(int, experiments);
     // The notebook is built once per window: each run takes a new window.
     QList<double> times;
@@ -99,5 +99,5 @@ void NotebookBench::firstOpening() {
     QTest::setBenchmarkResult(times.at(2), QTest::WalltimeMilliseconds);
 }
 
-QTEST_MAIN(NotebookBench)
-#include "bench_notebook.moc"
+QTEST_MAIN(NotebookWindowBench)
+#include "bench_notebookwindow.moc"

@@ -1,0 +1,55 @@
+// libFuzzer target for the model reader: any text a player can type or paste must compile to a value
+// or to a calm mistake that points inside the text, and a compiled model must evaluate to a caption.
+
+#include "mechanisms/numbers.h"
+#include "notebook/modellanguage.h"
+
+#include <QString>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+using namespace ingranix;
+using namespace ingranix::notebook;
+
+namespace {
+
+void check(bool condition) {
+    if (!condition)
+        std::abort();
+}
+
+void checkText(const QString &text) {
+    const Model model = Model::compile(text);
+    check(model.text() == text);
+    if (const auto &error = model.error()) {
+        check(!model.isValid() && !model.isEmpty());
+        check(!error->message.isEmpty());
+        check(error->position >= 0 && error->length >= 0 && error->position + error->length <= text.size());
+        check(model.caption(u"1", u".").isEmpty());
+        return;
+    }
+    check(model.isValid() != model.isEmpty());
+    for (const char16_t *input : {u"0", u"-3", u"2.5", u"40000", u"1E308", u"abc"}) {
+        const QString caption = model.caption(input, u",");
+        check(model.isEmpty() == caption.isEmpty());
+        if (model.isValid()) {
+            const double value = model.value(readInputValue(input));
+            check(std::isfinite(value) || std::isnan(value));
+            check(caption == numberText(value, u","));
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    // As UTF-8 (what typing and pasting give) and as raw UTF-16 (lone surrogates, controls, anything).
+    checkText(QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size)));
+    QString units(qsizetype(size / 2), Qt::Uninitialized);
+    std::memcpy(units.data(), data, std::size_t(units.size()) * sizeof(char16_t));
+    checkText(units);
+    return 0;
+}
