@@ -80,7 +80,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 # dpkg-shlibdeps reads the libraries the program links (Qt Core, Gui, Widgets, PrintSupport,
-# TextToSpeech and the C++ runtime). Without it (no dpkg-dev), the same libraries are named by hand.
+# TextToSpeech, Charts and the C++ runtime). Without it (no dpkg-dev), the same libraries are named by hand.
 find_program(INGRANIX_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(INGRANIX_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
@@ -88,14 +88,15 @@ if(INGRANIX_DPKG_SHLIBDEPS)
 else()
   message(STATUS "Packaging: dpkg-shlibdeps not found (package dpkg-dev); naming the Qt libraries by hand")
   set(INGRANIX_LIBRARY_DEPENDS "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), \
-libqt6printsupport6 (>= 6.4), libqt6texttospeech6 (>= 6.4), libmuparser2v5, ")
+libqt6printsupport6 (>= 6.4), libqt6texttospeech6 (>= 6.4), libqt6charts6 (>= 6.4), libmuparser2v5, ")
 endif()
 # What no library link reveals: the guide's voice is a Qt plugin talking to speech-dispatcher, which
-# needs an output module to speak Italian; the window and the printout ask for Liberation Sans. The
-# xcb platform plugin and the GIF reader ship inside libqt6gui6, and the CUPS print plugin inside
-# libqt6printsupport6, so those need no extra package.
+# needs an output module to speak Italian; the window and the printout ask for Liberation Sans, and the
+# notebook's marks ✓ and ✗ come from DejaVu Sans. The xcb platform plugin and the GIF reader ship
+# inside libqt6gui6, and the CUPS print plugin inside libqt6printsupport6, so those need no extra package.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "${INGRANIX_LIBRARY_DEPENDS}qt6-speech-speechd-plugin, speech-dispatcher-espeak-ng, fonts-liberation")
+    "${INGRANIX_LIBRARY_DEPENDS}qt6-speech-speechd-plugin, speech-dispatcher-espeak-ng, fonts-liberation, \
+fonts-dejavu-core")
 # Printing reaches a printer through a CUPS server, which a school machine may have elsewhere.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS cups)
 

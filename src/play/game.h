@@ -76,6 +76,7 @@ public:
 
     // The decimal separator numbers are written with (the user's, unless a test sets another).
     void setDecimalSeparator(const QString &separator) { decimalSeparator_ = separator; }
+    const QString &decimalSeparator() const { return decimalSeparator_; }
 
     // Where a resource file lies: the program's folder and the name, joined by the separator.
     QString resourcePath(const QString &fileName) const;

@@ -5,6 +5,7 @@
 #include "machinecontrols.h"
 #include "machinesurface.h"
 #include "movieplayer.h"
+#include "notebookdock.h"
 #include "play/game.h"
 #include "twips.h"
 
@@ -364,6 +365,11 @@ void MainWindow::buildMenus() {
     QAction *about = bar->addAction(QStringLiteral("Informazioni"));
     about->setObjectName(QStringLiteral("informazioni"));
     connect(about, &QAction::triggered, this, &MainWindow::informazioni_Click);
+
+    QAction *notebook = bar->addAction(QStringLiteral("Quaderno"));
+    notebook->setObjectName(QStringLiteral("quaderno"));
+    notebook->setShortcut(Qt::Key_F2);
+    connect(notebook, &QAction::triggered, this, &MainWindow::toggleNotebook);
 }
 
 void MainWindow::informazioni_Click() {
@@ -424,4 +430,9 @@ void MainWindow::startUp() {
     game_->Form_Activate(); // runs once, however often it is called
 }
 
+void MainWindow::toggleNotebook() {
+    if (!notebook_) // built on first use, so that start-up does not pay for it
+        notebook_ = std::make_unique<NotebookDock>(*game_, *board_, in1_, combo1_, this);
+    notebook_->toggle();
+}
 } // namespace ingranix

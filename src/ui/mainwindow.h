@@ -23,6 +23,7 @@ class SystemClock;
 class DialogFileChooser;
 class DefaultLogPrinter;
 class FixedSequenceRandom;
+class NotebookDock;
 class OutputLabel;
 class Selector;
 
@@ -54,6 +55,7 @@ private:
     void describeForScreenReaders();
     void addStyle(QWidget *widget, const char *declarations);
     void startUp();
+    void toggleNotebook();
     QGroupBox *makeFrame(QWidget *parent, const char *name, const QString &caption, QRect twips,
                          const QString &background);
     QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QRect twips);
@@ -91,6 +93,7 @@ private:
     std::unique_ptr<DialogFileChooser> chooser_;
     std::unique_ptr<DefaultLogPrinter> printer_;
     std::unique_ptr<Game> game_;
+    std::unique_ptr<NotebookDock> notebook_; // built when first opened; goes before the game it watches
     bool shownOnce_ = false;
 };
 

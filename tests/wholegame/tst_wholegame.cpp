@@ -2,6 +2,7 @@
 // dialogs, the real printing system and the real guide. The same binary also runs under faults
 // (INGRANIX_WG_FAULT=noprinter|nospeech|noresources|readonlyhome) and at QT_SCALE_FACTOR=2.
 
+#include "filedialog.h"
 #include "files/logprintout.h"
 #include "files/pdftext.h"
 #include "guide/guideagent.h"
@@ -205,7 +206,6 @@ private:
     void clickMenu(const char *menuName, const char *actionName);
     void clickMenuBarItem(const char *actionName);
     void experiment(const QString &input, bool byEnter);
-    void answerFileDialog(const QString &path, bool *answered);
 
     std::unique_ptr<MainWindow> window_;
     QTemporaryDir files_;
@@ -415,54 +415,6 @@ void WholeGameTest::clickMenuBarItem(const char *actionName) {
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(control<QAction>(actionName)).center());
 }
 
-// Answers the next file dialog by typing `path` and clicking its accept button, again every half
-// second while it stays open. A dialog that is not answered within 10 s, or is not Qt's own, is
-// closed and leaves *answered false, so a stuck dialog fails the test instead of hanging it.
-void WholeGameTest::answerFileDialog(const QString &path, bool *answered) {
-    *answered = false;
-    auto *poll = new QTimer(this);
-    auto waited = std::make_shared<QElapsedTimer>();
-    auto lastTry = std::make_shared<QElapsedTimer>();
-    auto seen = std::make_shared<bool>(false);
-    waited->start();
-    connect(poll, &QTimer::timeout, this, [poll, waited, lastTry, seen, path, answered] {
-        QFileDialog *dialog = nullptr;
-        for (QWidget *top : QApplication::topLevelWidgets())
-            if (auto *candidate = qobject_cast<QFileDialog *>(top); candidate && candidate->isVisible())
-                dialog = candidate;
-        if (!dialog) {
-            if (*seen || waited->elapsed() > 10000) { // answered and closed, or never came
-                poll->stop();
-                poll->deleteLater();
-            }
-            return;
-        }
-        *seen = true;
-        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        QAbstractButton *accept = nullptr;
-        if (auto *buttons = dialog->findChild<QDialogButtonBox *>())
-            for (QAbstractButton *button : buttons->buttons())
-                if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole)
-                    accept = button;
-        if (waited->elapsed() > 10000 || !edit || !accept) {
-            *answered = false;
-            dialog->reject();
-            return;
-        }
-        if (!edit->isVisible() || (lastTry->isValid() && lastTry->elapsed() < 500))
-            return;
-        lastTry->start();
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClicks(edit, path);
-        if (edit->completer() && edit->completer()->popup())
-            edit->completer()->popup()->hide();
-        *answered = true;
-        QTest::mouseClick(accept, Qt::LeftButton);
-    });
-    poll->start(50);
-}
-
 void WholeGameTest::saveAndOpenThroughDialogs() {
     Game &game = window_->game();
     const qint16 savedIndex = game.mechanismIndex();
@@ -471,7 +423,7 @@ void WholeGameTest::saveAndOpenThroughDialogs() {
     const QString path = files_.filePath(QStringLiteral("partita"));
 
     bool answered = false;
-    answerFileDialog(path, &answered);
+    answerFileDialog(this, path, &answered);
     clickMenu("file", "salva");
     QVERIFY(answered);
     QVERIFY(QApplication::activeModalWidget() == nullptr);
@@ -484,7 +436,7 @@ void WholeGameTest::saveAndOpenThroughDialogs() {
     game.setMechanismIndex(qint16(savedIndex % 9 + 1));
     game.setMechanismConstants(ConstantsTable());
     game.setGearColour(QStringLiteral("verde"));
-    answerFileDialog(saved.fileName(), &answered);
+    answerFileDialog(this, saved.fileName(), &answered);
     clickMenu("file", "apri");
     QVERIFY(answered);
     QCOMPARE(game.mechanismIndex(), savedIndex);

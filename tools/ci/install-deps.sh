@@ -7,9 +7,9 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-speech-dev libmuparser-dev
+  qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-speech-dev qt6-charts-dev libmuparser-dev
   qt6-speech-speechd-plugin qt6-image-formats-plugins qt6-gtk-platformtheme
-  libqt6texttospeech6 libqt6printsupport6
+  libqt6texttospeech6 libqt6printsupport6 libqt6charts6
   speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
   cups-client fonts-liberation fonts-dejavu-core
 )

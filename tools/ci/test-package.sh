@@ -178,9 +178,9 @@ echo "      $(basename "$deb")"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 check "the package depends on the Qt libraries the program links" \
-  depends_on libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6texttospeech6
+  depends_on libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6texttospeech6 libqt6charts6
 check "the package depends on the speech plugin, a voice and the fonts" \
-  depends_on qt6-speech-speechd-plugin speech-dispatcher-espeak-ng fonts-liberation
+  depends_on qt6-speech-speechd-plugin speech-dispatcher-espeak-ng fonts-liberation fonts-dejavu-core
 
 was_installed=0
 dpkg-query -W -f='${Status}' ingranix 2>/dev/null | grep -q "install ok installed" && was_installed=1

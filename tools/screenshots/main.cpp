@@ -1,6 +1,7 @@
 // Photographs the real window at the moments the README shows: start-up, an experiment at each
-// level, the about panel and the guide speaking. The whole screen is taken, so that the guide's own
-// windows appear too. Usage: screenshots <output folder>
+// level, the about panel and the guide speaking; with "quaderno", the notebook beside the machine.
+// The whole screen is taken, so that the guide's own windows appear too.
+// Usage: screenshots <output folder> [quaderno]
 #include "guide/guideagent.h"
 #include "play/game.h"
 #include "ui/mainwindow.h"
@@ -33,6 +34,41 @@ template <typename T> T *control(MainWindow &window, const char *name) {
     return window.findChild<T *>(QString::fromLatin1(name));
 }
 
+// A few experiments at Level 1, some with another colour, and a model that explains most of them.
+bool shootNotebook(MainWindow &window, const QString &folder) {
+    auto *in1 = control<QLineEdit>(window, "in1");
+    auto experiment = [in1](const QString &input) {
+        in1->setText(input);
+        QTest::keyClick(in1, Qt::Key_Return);
+    };
+    auto chooseColour = [&window](int index) {
+        auto *colour = control<QComboBox>(window, "Combo2");
+        colour->setCurrentIndex(index);
+        emit colour->activated(index);
+    };
+    auto *level = control<QComboBox>(window, "Combo1");
+    level->setCurrentIndex(0);
+    emit level->activated(0);
+    control<QAction>(window, "Nascondi")->trigger();
+    chooseColour(0);
+    for (const char *input : {"3", "8"})
+        experiment(QString::fromLatin1(input));
+    chooseColour(1); // verde: a subtraction, "?" where it cannot be done
+    const int k = window.game().mechanismConstants().at(1, 2);
+    for (const QString &input : {QStringLiteral("9"), QStringLiteral("4"), QStringLiteral("12"),
+                                 QString::number(k), QStringLiteral("20"), QStringLiteral("6,5")})
+        experiment(input);
+    control<QAction>(window, "quaderno")->trigger();
+    // Nearly right: at x = k the machine says "?", the model 0.
+    auto *model = control<QLineEdit>(window, "modello");
+    QTest::keyClicks(model, QStringLiteral("se(x < %1; ?; x - %1)").arg(k));
+    for (const char *input : {"15", "30", "2"})
+        experiment(QString::fromLatin1(input));
+    in1->setText(QStringLiteral("17"));
+    QTest::qWait(1500);
+    return shoot(folder, QStringLiteral("quaderno"));
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -49,6 +85,8 @@ int main(int argc, char *argv[]) {
     for (int i = 0; i < 200 && !window.game().started(); ++i)
         QTest::qWait(50);
     window.game().setDecimalSeparator(QStringLiteral(","));
+    if (argc > 2 && QByteArray(argv[2]) == "quaderno")
+        return shootNotebook(window, folder) ? 0 : 1;
     QTest::qWait(1500);
     bool ok = shoot(folder, QStringLiteral("avvio"));
 

@@ -1,0 +1,103 @@
+#include "play/game.h"
+#include "ui/mainwindow.h"
+#include "ui/notebookdock.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+
+using namespace ingranix;
+
+// The notebook with a long log: from a keystroke in the model field to the repainted table and plot,
+// and opening the notebook. Each against the same with an empty log, in the same run. Run it under
+// xvfb-run -a -s "-screen 0 1280x1024x24".
+class NotebookWindowBench : public QObject {
+    Q_OBJECT
+private slots:
+    void keystroke_data();
+    void keystroke();
+    void firstOpening_data();
+    void firstOpening();
+
+private:
+    static std::unique_ptr<MainWindow> windowWith(int experiments);
+};
+
+std::unique_ptr<MainWindow> NotebookWindowBench::windowWith(int experiments) {
+    auto window = std::make_unique<MainWindow>(QCoreApplication::applicationDirPath());
+    window->setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        return nullptr;
+    for (int i = 0; i < 200 && !window->game().started(); ++i)
+        QTest::qWait(50);
+    window->findChild<QAction *>(QStringLiteral("Nascondi"))->trigger(); // a quiet machine
+    auto *level = window->findChild<QComboBox *>(QStringLiteral("Combo1"));
+    level->setCurrentIndex(2); // Livello3: numbers over a wide range
+    emit level->activated(2);
+    auto *in1 = window->findChild<QLineEdit *>(QStringLiteral("in1"));
+    for (int i = 0; i < experiments; ++i) {
+        in1->setText(QString::number(i - 300));
+        window->game().exp_Click();
+    }
+    return window;
+}
+
+void NotebookWindowBench::keystroke_data() {
+    QTest::addColumn<int>("experiments");
+    QTest::newRow("empty log (baseline)") << 0;
+    QTest::newRow("1000 experiments") << 1000;
+}
+
+void NotebookWindowBench::keystroke() {
+    QFETCH(int, experiments);
+    std::unique_ptr<MainWindow> window = windowWith(experiments);
+    QVERIFY(window);
+    window->findChild<QAction *>(QStringLiteral("quaderno"))->trigger();
+    auto *dock = window->findChild<NotebookDock *>();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto *model = window->findChild<QLineEdit *>(QStringLiteral("modello"));
+    QTest::keyClicks(model, QStringLiteral("2 * x - 3"));
+    QCoreApplication::processEvents();
+    bool add = true;
+    // Each keystroke changes the model: "2 * x - 31", then back to "2 * x - 3".
+    QBENCHMARK {
+        QTest::keyClick(model, add ? Qt::Key_1 : Qt::Key_Backspace);
+        add = !add;
+        dock->repaint();
+    }
+    QCOMPARE(dock->notebook().rowCount(), experiments);
+}
+
+void NotebookWindowBench::firstOpening_data() {
+    keystroke_data();
+}
+
+void NotebookWindowBench::firstOpening() {
+    QFETCH(int, experiments);
+    // The notebook is built once per window: each run takes a new window.
+    QList<double> times;
+    for (int run = 0; run < 5; ++run) {
+        std::unique_ptr<MainWindow> window = windowWith(experiments);
+        QVERIFY(window);
+        QAction *open = window->findChild<QAction *>(QStringLiteral("quaderno"));
+        QElapsedTimer timer;
+        timer.start();
+        open->trigger();
+        QCoreApplication::sendPostedEvents();
+        window->findChild<NotebookDock *>()->repaint();
+        times.append(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    QTest::setBenchmarkResult(times.at(2), QTest::WalltimeMilliseconds);
+}
+
+QTEST_MAIN(NotebookWindowBench)
+#include "bench_notebookwindow.moc"

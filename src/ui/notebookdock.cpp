@@ -1,0 +1,349 @@
+#include "notebookdock.h"
+
+#include "experimenttable.h"
+#include "files/logprintout.h"
+#include "files/notebookpdf.h"
+#include "notebookplot.h"
+#include "play/game.h"
+#include "twips.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace ingranix {
+
+namespace {
+
+// The machine's controls fill this much of the window's interior, from its top-left corner.
+constexpr int machineWidthTwips = 10575;
+constexpr int narrowest = 300; // pixels: the table's columns still read
+constexpr int widest = 760;    // pixels: beyond this the notebook only adds blank room
+
+class PdfDialogChooser : public FileChooser {
+public:
+    explicit PdfDialogChooser(QWidget *parent) : parent_(parent) {}
+    std::optional<QString> chooseSaveFile(const QString &filter) override {
+        const QString name = QFileDialog::getSaveFileName(parent_, QStringLiteral("Salva PDF"),
+                                                          QStringLiteral("quaderno.pdf"), filter);
+        if (name.isEmpty())
+            return std::nullopt;
+        return name;
+    }
+    std::optional<QString> chooseOpenFile(const QString &) override { return std::nullopt; }
+
+private:
+    QWidget *parent_;
+};
+
+// A few characters either side of a mistake, the mistake itself marked, so the player sees where it is.
+QString markedExcerpt(const QString &text, int position, int length) {
+    constexpr int around = 28;
+    position = std::clamp(position, 0, int(text.size()));
+    length = std::clamp(length, 0, std::min(around, int(text.size()) - position));
+    const int from = std::max(0, position - around);
+    const int to = std::min(int(text.size()), position + length + around);
+    QString html = QStringLiteral("<span style=\"white-space:pre-wrap\">");
+    if (from > 0)
+        html += QStringLiteral("…");
+    html += text.mid(from, position - from).toHtmlEscaped();
+    // An empty place (a missing parenthesis at the end, say) is marked by a small coloured gap.
+    const QString marked =
+        length > 0 ? text.mid(position, length).toHtmlEscaped() : QStringLiteral("&nbsp;&nbsp;");
+    html += QStringLiteral(
+                "<span style=\"background-color:#ffd6c8; color:#a02000; text-decoration:underline\">") +
+            marked + QStringLiteral("</span>");
+    html += text.mid(position + length, to - position - length).toHtmlEscaped();
+    if (to < text.size())
+        html += QStringLiteral("…");
+    return html + QStringLiteral("</span>");
+}
+
+} // namespace
+
+NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComboBox *combo1, QWidget *parent)
+    : QDockWidget(QStringLiteral("Quaderno"), parent), game_(game), board_(board), in1_(in1),
+      notebook_(game.decimalSeparator()), chooser_(std::make_unique<PdfDialogChooser>(this)) {
+    setObjectName(QStringLiteral("quadernoDock"));
+    // Docked at the right and never floating, so it cannot cover the machine.
+    setFeatures(QDockWidget::DockWidgetClosable);
+    setAllowedAreas(Qt::RightDockWidgetArea);
+
+    for (const LoggedExperiment &experiment : game.experiments())
+        notebook_.addExperiment(experiment);
+    settings_ = game.settings();
+    notebook_.setCurrentSettings(settings_);
+
+    auto *panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("quaderno"));
+    panel->setMinimumWidth(narrowest);
+    auto *layout = new QVBoxLayout(panel);
+
+    auto *modelTitle =
+        new QLabel(QStringLiteral("<b>Il mio modello</b>  (x è il numero dato alla macchina)"), panel);
+    modelField_ = new QLineEdit(panel);
+    modelField_->setObjectName(QStringLiteral("modello"));
+    modelField_->setPlaceholderText(QStringLiteral("per esempio: 2 * x + 1"));
+    modelField_->setAccessibleName(QStringLiteral("modello"));
+    modelTitle->setBuddy(modelField_);
+    modelMessage_ = new QLabel(panel);
+    modelMessage_->setObjectName(QStringLiteral("modelloMessaggio"));
+    modelMessage_->setTextFormat(Qt::RichText);
+    modelMessage_->setWordWrap(true);
+    // Room for the message is kept, so the table does not jump while the player types.
+    modelMessage_->setMinimumHeight(2 * modelMessage_->fontMetrics().lineSpacing());
+    modelMessage_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    summary_ = new QLabel(panel);
+    summary_->setObjectName(QStringLiteral("riepilogo"));
+    summary_->setWordWrap(true);
+    prediction_ = new QLabel(panel);
+    prediction_->setObjectName(QStringLiteral("previsione"));
+    QFont bigger = prediction_->font();
+    bigger.setBold(true);
+    prediction_->setFont(bigger);
+
+    table_ = new ExperimentTable(notebook_, this);
+    tableView_ = new QTableView(panel);
+    tableView_->setObjectName(QStringLiteral("esperimenti"));
+    tableView_->setAccessibleName(QStringLiteral("tabella degli esperimenti"));
+    tableView_->setModel(table_);
+    tableView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tableView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tableView_->setWordWrap(false);
+    // Fixed row heights and column widths: a thousand rows cost no measuring.
+    tableView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    tableView_->verticalHeader()->setDefaultSectionSize(tableView_->fontMetrics().height() + 6);
+    tableView_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    tableView_->horizontalHeader()->setStretchLastSection(true);
+    const int digit = tableView_->fontMetrics().horizontalAdvance(QStringLiteral("0"));
+    tableView_->setColumnWidth(ExperimentTable::InputColumn, 9 * digit);
+    tableView_->setColumnWidth(ExperimentTable::OutputColumn, 9 * digit);
+    tableView_->setColumnWidth(ExperimentTable::ModelColumn, 9 * digit);
+    tableView_->setColumnWidth(ExperimentTable::MarkColumn,
+                               tableView_->fontMetrics().horizontalAdvance(QStringLiteral("verifica")) +
+                                   2 * digit);
+
+    auto *plotTitle = new QLabel(QStringLiteral("<b>Grafico</b>"), panel);
+    plot_ = new NotebookPlot(panel);
+    plot_->setObjectName(QStringLiteral("grafico"));
+    plot_->setAccessibleName(QStringLiteral("grafico"));
+    plot_->setAccessibleDescription(QStringLiteral(
+        "Gli output degli esperimenti che contano, secondo l'input, e i valori del tuo modello"));
+    plot_->setMinimumHeight(220);
+
+    saveButton_ = new QPushButton(QStringLiteral("Salva PDF"), panel);
+    saveButton_->setObjectName(QStringLiteral("salvaPdf"));
+    saveButton_->setAccessibleName(QStringLiteral("Salva PDF"));
+    saveButton_->setAccessibleDescription(QStringLiteral("Salva il quaderno in un documento PDF"));
+    saveMessage_ = new QLabel(panel);
+    saveMessage_->setObjectName(QStringLiteral("salvaMessaggio"));
+    saveMessage_->setWordWrap(true);
+    auto *saveRow = new QHBoxLayout;
+    saveRow->addWidget(saveButton_);
+    saveRow->addWidget(saveMessage_, 1);
+
+    layout->addWidget(modelTitle);
+    layout->addWidget(modelField_);
+    layout->addWidget(modelMessage_);
+    layout->addWidget(summary_);
+    layout->addWidget(prediction_);
+    layout->addWidget(tableView_, 3);
+    layout->addWidget(plotTitle);
+    layout->addWidget(plot_, 2);
+    layout->addLayout(saveRow);
+    setWidget(panel);
+
+    connect(modelField_, &QLineEdit::textChanged, this, &NotebookDock::modelTextChanged);
+    connect(saveButton_, &QPushButton::clicked, this, &NotebookDock::savePdf);
+    connect(in1_, &QLineEdit::textChanged, this, &NotebookDock::showPrediction);
+    // The game reads the level from the selector's text, typed or chosen.
+    connect(combo1, &QComboBox::editTextChanged, this, &NotebookDock::settingsChanged);
+
+    refreshSummary();
+    showPrediction();
+    plot_->showExperiments(notebook_, game_.decimalSeparator());
+    game_.setObserver(this);
+}
+
+NotebookDock::~NotebookDock() {
+    game_.setObserver(nullptr);
+}
+
+void NotebookDock::setFileChooser(std::unique_ptr<FileChooser> chooser) {
+    chooser_ = std::move(chooser);
+}
+
+void NotebookDock::toggle() {
+    auto *window = qobject_cast<QMainWindow *>(parentWidget());
+    if (!window)
+        return;
+    if (!placed_) {
+        placed_ = true;
+        // The machine keeps its room; the notebook takes what is left beside it.
+        window->centralWidget()->setMinimumWidth(twipsToPixels(machineWidthTwips));
+        windowMinimumWidth_ = window->minimumWidth();
+        window->addDockWidget(Qt::RightDockWidgetArea, this);
+        hide();
+    }
+    if (isVisible()) {
+        const bool hadFocus = isAncestorOf(QApplication::focusWidget());
+        hide();
+        if (hadFocus)
+            in1_->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    show();
+    const int machine = machineWidth();
+    if (window->width() < machine + narrowest) {
+        const QScreen *screen = window->screen();
+        const int room = screen ? screen->availableGeometry().right() + 1 - window->x() : 0;
+        window->resize(std::max(machine + narrowest, std::min(room, machine + widest)), window->height());
+    }
+    // The notebook takes the room beside the machine; once more when the window system has resized the
+    // window and the layout has caught up.
+    auto fit = [this, window] {
+        window->resizeDocks({this}, {std::clamp(window->width() - machineWidth(), narrowest, widest)},
+                            Qt::Horizontal);
+    };
+    fit();
+    QTimer::singleShot(0, this, fit);
+    modelField_->setFocus(Qt::OtherFocusReason);
+}
+
+int NotebookDock::machineWidth() const {
+    return twipsToPixels(machineWidthTwips) + style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent);
+}
+
+void NotebookDock::experimentLogged(const LoggedExperiment &experiment) {
+    notebook_.addExperiment(experiment);
+    table_->rowsAdded();
+    // A Level 1 threshold may have moved during the run: the notebook compares with the settings now.
+    const MachineSettings now = game_.settings();
+    if (!(now == settings_)) {
+        settings_ = now;
+        notebook_.setCurrentSettings(settings_);
+        table_->standingsChanged();
+    }
+    tableView_->scrollToBottom();
+    refreshSummary();
+    refreshPlot();
+}
+
+void NotebookDock::logCleared() {
+    notebook_.clear();
+    settings_ = game_.settings();
+    notebook_.setCurrentSettings(settings_);
+    table_->reset();
+    refreshSummary();
+    refreshPlot();
+}
+
+void NotebookDock::settingsChanged() {
+    const MachineSettings now = game_.settings();
+    if (now == settings_)
+        return;
+    settings_ = now;
+    notebook_.setCurrentSettings(settings_);
+    table_->standingsChanged();
+    refreshSummary();
+    refreshPlot();
+}
+
+void NotebookDock::modelTextChanged(const QString &text) {
+    const bool changed = notebook_.setModelText(text);
+    showModelError(); // blanks move a mistake's place even when the model stays the same
+    if (!changed)
+        return;
+    table_->modelChanged();
+    refreshSummary();
+    showPrediction();
+    if (isVisible())
+        plot_->showModel(notebook_);
+    else
+        plotStale_ = true;
+}
+
+void NotebookDock::refreshSummary() {
+    summary_->setText(notebook_.summaryText());
+}
+
+void NotebookDock::refreshPlot() {
+    if (!isVisible()) {
+        plotStale_ = true;
+        return;
+    }
+    plotStale_ = false;
+    plot_->showExperiments(notebook_, game_.decimalSeparator());
+}
+
+void NotebookDock::showModelError() {
+    const auto &error = notebook_.model().error();
+    if (!error) {
+        modelMessage_->clear();
+        modelField_->setAccessibleDescription(QString());
+        return;
+    }
+    modelMessage_->setText(error->message.toHtmlEscaped() + QStringLiteral("<br>") +
+                           markedExcerpt(notebook_.model().text(), error->position, error->length));
+    modelField_->setAccessibleDescription(error->message);
+}
+
+void NotebookDock::showPrediction() {
+    prediction_->setText(notebook_.predictionText(in1_->text()));
+}
+
+void NotebookDock::showEvent(QShowEvent *event) {
+    QDockWidget::showEvent(event);
+    // While the notebook is open the window cannot become so narrow that it would cover the machine.
+    if (auto *window = parentWidget(); window && !event->spontaneous())
+        window->setMinimumWidth(machineWidth() + narrowest);
+    if (plotStale_)
+        refreshPlot();
+}
+
+void NotebookDock::hideEvent(QHideEvent *event) {
+    QDockWidget::hideEvent(event);
+    if (auto *window = parentWidget(); window && !event->spontaneous() && windowMinimumWidth_ >= 0)
+        window->setMinimumWidth(windowMinimumWidth_);
+}
+
+void NotebookDock::savePdf() {
+    const auto chosen = chooser_->chooseSaveFile(QString::fromLatin1(notebookpdf::dialogFilter));
+    if (!chosen || chosen->isEmpty())
+        return;
+    const QString path = notebookpdf::pdfPath(*chosen);
+
+    notebookpdf::Content content;
+    content.titleLine = logprintout::lines(board_.levelText(), board_.colourText(), {}).constFirst();
+    content.date = QDate::currentDate();
+    content.model = notebook_.model().text();
+    content.summary = notebook_.summaryText();
+    content.rows.reserve(notebook_.rowCount());
+    for (int i = 0; i < notebook_.rowCount(); ++i) {
+        const notebook::RowView row = notebook_.row(i);
+        content.rows.append({row.input, row.output, row.modelCaption, ExperimentTable::markText(row.mark),
+                             ExperimentTable::noteText(row), row.standing == notebook::Standing::Counted});
+    }
+    if (plotStale_)
+        refreshPlot();
+    content.plot = plot_->picture(3);
+
+    if (notebookpdf::write(path, content))
+        saveMessage_->setText(QStringLiteral("Quaderno salvato in %1.").arg(QFileInfo(path).fileName()));
+    else
+        saveMessage_->setText(
+            QStringLiteral("Non sono riuscito a salvare il quaderno qui: prova un'altra cartella."));
+}
+
+} // namespace ingranix

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "notebook/notebook.h"
+#include "play/interfaces.h"
+
+#include <QDockWidget>
+
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace ingranix {
+
+class ExperimentTable;
+class Game;
+class NotebookPlot;
+
+// The scientist's notebook beside the machine: the player's model, the experiments of the current log
+// with what the model says of them, the prediction for the number being typed, a plot, and saving it
+// all as a PDF. It follows the game as the game's observer; built when first opened, it starts from
+// the experiments the game has kept until then.
+class NotebookDock : public QDockWidget, public GameObserver {
+    Q_OBJECT
+public:
+    // board: the selectors' texts for the PDF's title line; in1 and combo1: the input box, whose text
+    // is predicted, and the level selector, whose typed text is the level the game reads.
+    NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComboBox *combo1, QWidget *parent);
+    ~NotebookDock() override;
+
+    // Where "Salva PDF" asks for a file name; by default the usual save dialog.
+    void setFileChooser(std::unique_ptr<FileChooser> chooser);
+
+    // Opens the notebook at the window's right, beside the machine, or closes it; nothing is lost.
+    void toggle();
+
+    void experimentLogged(const LoggedExperiment &experiment) override;
+    void logCleared() override;
+    void settingsChanged() override;
+
+    const notebook::Notebook &notebook() const { return notebook_; }
+    NotebookPlot *plot() const { return plot_; }
+
+    // Saves the notebook as a PDF through the file chooser; a failure is told in the notebook.
+    void savePdf();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void modelTextChanged(const QString &text);
+    void refreshSummary();
+    void refreshPlot();
+    void showModelError();
+    int machineWidth() const; // the machine's controls and the dock's separator, in pixels
+    void showPrediction();
+
+    Game &game_;
+    const Board &board_;
+    QLineEdit *in1_;
+    notebook::Notebook notebook_;
+    MachineSettings settings_;
+    std::unique_ptr<FileChooser> chooser_;
+
+    ExperimentTable *table_ = nullptr;
+    QLineEdit *modelField_ = nullptr;
+    QLabel *modelMessage_ = nullptr;
+    QLabel *summary_ = nullptr;
+    QLabel *prediction_ = nullptr;
+    QTableView *tableView_ = nullptr;
+    NotebookPlot *plot_ = nullptr;
+    QPushButton *saveButton_ = nullptr;
+    QLabel *saveMessage_ = nullptr;
+    bool plotStale_ = false; // while hidden the plot waits for the next showing
+    bool placed_ = false;
+    int windowMinimumWidth_ = -1;
+};
+
+} // namespace ingranix
