@@ -52,7 +52,6 @@ MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
                        " border: 2px outset rgb(80,80,255); border-radius: 4px; }"
                        "#Frame3 QPushButton:pressed { border-style: inset; background-color: rgb(0,0,150); }"
                        "#Frame3 QPushButton:focus { border-color: rgb(255,220,0); }"
-                       "#Frame3 QComboBox { background-color: rgb(0,0,255); color: white; }"
                        "#Frame3 QComboBox QAbstractItemView { background-color: rgb(0,0,255); color: white;"
                        " selection-background-color: rgb(255,0,0); }");
     buildMachine(surface);
@@ -137,6 +136,14 @@ QComboBox *MainWindow::makeSelector(QWidget *parent, const char *name, const QSt
     combo->setEditText(prompt);
     combo->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     combo->setFont(panelFont(8.25));
+    // Coloured by its palette, not by the style sheet: a style sheet rule hands the style a fresh
+    // palette at every paint, and the style then caches yet another picture of the box each time.
+    QPalette palette = combo->palette();
+    for (const QPalette::ColorRole role : {QPalette::Base, QPalette::Button, QPalette::Window})
+        palette.setColor(role, QColor(0, 0, 255));
+    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+        palette.setColor(role, Qt::white);
+    combo->setPalette(palette);
     return combo;
 }
 
