@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Ingranix needs, only those that are missing.
 #   install-deps.sh          what building and playing need
-#   install-deps.sh --tests  and what the tests need (virtual display, printing, speech, clang)
+#   install-deps.sh --tests  and what the tests need (virtual display, printing, a null sound sink, clang)
 set -euo pipefail
 
 packages=(
@@ -14,7 +14,8 @@ packages=(
 )
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(xvfb xauth cups cups-bsd poppler-utils clang-14 libclang-rt-14-dev clang-format
-             appstream dpkg-dev file desktop-file-utils strace xdotool)
+             appstream dpkg-dev file desktop-file-utils strace xdotool
+             pulseaudio pulseaudio-utils sox)
 fi
 
 missing=()
