@@ -146,8 +146,10 @@ BalloonWindow::BalloonWindow(QWidget *parent) : QWidget(parent) {
 
 void BalloonWindow::setBalloonFont(const QFont &font) {
     setFont(font);
-    textSize_ = sizeForText();
-    resize(textSize_);
+    // Measured when next needed: measuring loads the font, and the game's start need not wait for it.
+    textSize_ = QSize();
+    if (isVisible())
+        resize(textSize());
     update();
 }
 
@@ -157,9 +159,15 @@ void BalloonWindow::setText(const QString &shown, const QString &whole) {
     text_ = shown;
     if (whole != whole_) {
         whole_ = whole;
-        textSize_ = sizeForText(); // laid out once per speech, not on every word
+        textSize_ = QSize(); // laid out once per speech, not on every word
     }
     update();
+}
+
+QSize BalloonWindow::textSize() {
+    if (!textSize_.isValid())
+        textSize_ = sizeForText();
+    return textSize_;
 }
 
 QSize BalloonWindow::sizeForText() const {
@@ -170,7 +178,7 @@ QSize BalloonWindow::sizeForText() const {
 
 void BalloonWindow::placeBeside(const QRect &figure) {
     // The balloon is sized for the whole text from the start, so it does not grow word by word.
-    const QSize size = textSize_;
+    const QSize size = textSize();
     QScreen *screen = QGuiApplication::screenAt(figure.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();

@@ -70,6 +70,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    QSize textSize(); // sizeForText(), measured once per text and font
     QSize sizeForText() const;
     QRectF body() const; // the balloon without its tail
     // Works out the outline for the current size and tail, and shapes the window to it.
@@ -77,7 +78,7 @@ private:
 
     QString text_;
     QString whole_;
-    QSize textSize_;       // sizeForText() of whole_, measured once per text and font
+    QSize textSize_;       // invalid until measured
     bool tailDown_ = true; // the balloon stands above the wizard
     int tailX_ = 0;
     QPainterPath outline_;

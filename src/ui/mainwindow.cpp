@@ -150,8 +150,7 @@ QComboBox *MainWindow::makeSelector(QWidget *parent, const char *name, const QSt
 QLabel *MainWindow::makeLight(QWidget *parent, const char *name, QRect twips) {
     QLabel *light = makeLabel(parent, name, QString(), twips);
     light->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    light->setPixmap(QPixmap(QStringLiteral(":/ingranix/design-light.png")));
-    return light;
+    return light; // its design picture comes with startUp()
 }
 
 void MainWindow::buildMachine(QWidget *surface) {
@@ -270,8 +269,6 @@ void MainWindow::buildAboutPanel(QWidget *surface) {
     QLabel *emblem = makeLabel(frame4_, "Image8", QString(), QRect(0, 240, 1095, 1095));
     // Fitted whole rather than stretched, so the machine keeps its shape in the square box.
     emblem->setAlignment(Qt::AlignCenter);
-    emblem->setPixmap(QPixmap(QStringLiteral(":/ingranix/emblem.png"))
-                          .scaled(emblem->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
     const struct {
         const char *name;
@@ -307,6 +304,7 @@ void MainWindow::buildAboutPanel(QWidget *surface) {
     addStyle(line1, "background-color: rgb(128,128,128);");
 
     frame4_->hide();
+    frame4_->installEventFilter(this); // the emblem is decoded when the panel first shows
 }
 
 void MainWindow::buildMenus() {
@@ -387,6 +385,12 @@ void MainWindow::showEvent(QShowEvent *event) {
 }
 
 void MainWindow::startUp() {
+    // Decoding a picture loads Qt's picture plugins, which the first sight of the machine need not
+    // wait for; a light that already ticked keeps its picture.
+    const QPixmap design(QStringLiteral(":/ingranix/design-light.gif"));
+    for (QLabel *light : lights_)
+        if (light->pixmap().isNull())
+            light->setPixmap(design);
     game_->Form_Activate(); // runs once, however often it is called
 }
 
@@ -394,6 +398,12 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
     if (watched == label6_ && event->type() == QEvent::MouseButtonRelease) {
         frame4_->hide();
         return true;
+    }
+    if (watched == frame4_ && event->type() == QEvent::Show) {
+        auto *emblem = frame4_->findChild<QLabel *>(QStringLiteral("Image8"));
+        if (emblem && emblem->pixmap().isNull())
+            emblem->setPixmap(QPixmap(QStringLiteral(":/ingranix/emblem.png"))
+                                  .scaled(emblem->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     }
     return QMainWindow::eventFilter(watched, event);
 }
