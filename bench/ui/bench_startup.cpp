@@ -1,84 +1,105 @@
+// Process start to first painted window, and resident memory then: the game against two Qt
+// baselines started the same way in the same run, an empty main window and a main window with a
+// menu bar, a label, a line edit and a button. Each program reports the moment of its first paint
+// on the system's monotonic clock and ends. Runs are interleaved so that the machine's noise falls
+// on all three alike; the "busy" rows keep one core spinning meanwhile. Run under xvfb-run -a.
+
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
 
 #include <algorithm>
+#include <atomic>
+#include <ctime>
+#include <thread>
 
-// Process start to first painted window: the game against an empty Qt main window, in the same run.
-// Both programs end right after their first paint. INGRANIX_STARTUP_BEFORE may name an earlier build
-// of the game (beside the same resources), measured too, to show a change did not slow the start.
+namespace {
+
+qint64 monotonicNs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+struct Start {
+    double ms = -1;
+    double residentMb = -1;
+};
+
+Start startOnce(const QString &program) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("INGRANIX_QUIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
+    process.setProcessEnvironment(env);
+    const qint64 launched = monotonicNs();
+    process.start(QCoreApplication::applicationDirPath() + u'/' + program, {});
+    if (!process.waitForFinished(30000))
+        return {};
+    const QList<QByteArray> fields = process.readAllStandardOutput().trimmed().split(' ');
+    if (fields.size() != 3 || fields.at(0) != "first-paint")
+        return {};
+    return {double(fields.at(1).toLongLong() - launched) / 1e6, fields.at(2).toDouble() / 1024};
+}
+
+double median(QList<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? -1 : values.at(values.size() / 2);
+}
+
+} // namespace
+
 class StartupBench : public QObject {
     Q_OBJECT
 private slots:
     void startToFirstPaint_data();
     void startToFirstPaint();
-    void ratio();
-
-private:
-    static double medianMs(const QString &program, int runs);
-    static QString before() { return qEnvironmentVariable("INGRANIX_STARTUP_BEFORE"); }
 };
 
-double StartupBench::medianMs(const QString &program, int runs) {
-    QList<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("INGRANIX_QUIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
-        process.setProcessEnvironment(env);
-        QElapsedTimer timer;
-        timer.start();
-        process.start(program, {});
-        if (!process.waitForFinished(30000))
-            return -1;
-        times.append(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times.at(times.size() / 2);
-}
-
 void StartupBench::startToFirstPaint_data() {
-    QTest::addColumn<QString>("program");
-    QTest::newRow("empty Qt window") << "empty_window";
-    QTest::newRow("ingranix") << "ingranix";
-    if (!before().isEmpty())
-        QTest::newRow("ingranix before") << before();
+    QTest::addColumn<bool>("busy");
+    QTest::newRow("quiet machine") << false;
+    QTest::newRow("other core busy") << true;
 }
 
 void StartupBench::startToFirstPaint() {
-    QFETCH(QString, program);
-    const QString path = program.contains(u'/')
-                             ? program
-                             : QCoreApplication::applicationDirPath() + QLatin1Char('/') + program;
-    const double ms = medianMs(path, 9);
-    QVERIFY(ms > 0);
-    QTest::setBenchmarkResult(ms, QTest::WalltimeMilliseconds);
-}
-
-void StartupBench::ratio() {
-    const QString dir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    // Interleave the two so that machine noise falls on both alike.
-    QList<double> ratios;
-    for (int i = 0; i < 5; ++i) {
-        const double empty = medianMs(dir + QStringLiteral("empty_window"), 3);
-        const double game = medianMs(dir + QStringLiteral("ingranix"), 3);
-        QVERIFY(empty > 0 && game > 0);
-        ratios.append(game / empty);
+    QFETCH(bool, busy);
+    std::atomic<bool> stop = false;
+    std::thread spinner;
+    if (busy)
+        spinner = std::thread([&stop] {
+            while (!stop.load(std::memory_order_relaxed)) {
+            }
+        });
+    const QStringList programs = {QStringLiteral("empty_window"), QStringLiteral("text_window"),
+                                  QStringLiteral("ingranix")};
+    const int rounds = qEnvironmentVariableIntValue("INGRANIX_BENCH_ROUNDS") > 0
+                           ? qEnvironmentVariableIntValue("INGRANIX_BENCH_ROUNDS")
+                           : 11;
+    QList<QList<double>> ms(programs.size());
+    QList<QList<double>> mb(programs.size());
+    QList<double> toEmpty, toText;
+    for (int round = 0; round < rounds; ++round) {
+        QList<double> took;
+        for (qsizetype i = 0; i < programs.size(); ++i) {
+            const Start start = startOnce(programs.at(i));
+            QVERIFY2(start.ms > 0, qPrintable(programs.at(i)));
+            ms[i] << start.ms;
+            mb[i] << start.residentMb;
+            took << start.ms;
+        }
+        toEmpty << took.at(2) / took.at(0);
+        toText << took.at(2) / took.at(1);
     }
-    std::sort(ratios.begin(), ratios.end());
-    qInfo("start-up, game / empty window: %.2f (median of 5)", ratios.at(2));
-    if (before().isEmpty())
-        return;
-    QList<double> changes;
-    for (int i = 0; i < 5; ++i) {
-        const double earlier = medianMs(before(), 3);
-        const double game = medianMs(dir + QStringLiteral("ingranix"), 3);
-        QVERIFY(earlier > 0 && game > 0);
-        changes.append(game / earlier);
-    }
-    std::sort(changes.begin(), changes.end());
-    qInfo("start-up, game / earlier build: %.2f (median of 5)", changes.at(2));
+    stop = true;
+    if (spinner.joinable())
+        spinner.join();
+    for (qsizetype i = 0; i < programs.size(); ++i)
+        qInfo("%-12s %6.1f ms (median of %d), %5.1f MB resident", qPrintable(programs.at(i)),
+              median(ms.at(i)), rounds, median(mb.at(i)));
+    qInfo("ingranix / text window %.2f, / empty window %.2f (medians of the rounds' ratios); memory "
+          "%+.1f MB beside the text window",
+          median(toText), median(toEmpty), median(mb.at(2)) - median(mb.at(1)));
+    QTest::setBenchmarkResult(median(ms.at(2)), QTest::WalltimeMilliseconds);
 }
 
 QTEST_GUILESS_MAIN(StartupBench)

@@ -192,6 +192,9 @@ int GuideAgent::speechDeadlineMs(int estimateMs) {
 }
 
 void GuideAgent::enqueue(Request request) {
+    // A player hammering Enter on an empty box must not line up an hour of warnings.
+    if (queue_.size() >= maxWaitingRequests)
+        return;
     queue_.append(std::move(request));
     if (!current_ && !startScheduled_) {
         startScheduled_ = true;

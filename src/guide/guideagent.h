@@ -68,6 +68,8 @@ public:
     static int speechDeadlineMs(int estimateMs);
     // A voice that misses this many deadlines in a row is not used again.
     static constexpr int voiceMissesBeforeMute = 2;
+    // Requests beyond this many waiting are dropped: twice the longest script run of a busy start.
+    static constexpr int maxWaitingRequests = 40;
 
 signals:
     // kind: "show", "hide", "moveTo", "speak" or "play"; detail: the text, the name or "x,y".

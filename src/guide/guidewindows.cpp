@@ -23,8 +23,9 @@ constexpr int padding = 10;
 constexpr int tailHeight = 12;
 constexpr int gap = 2;
 
-// Drawn frames kept for reuse, in bytes: a few hundred frames of the usual wizard.
-constexpr int frameCacheBytes = 24 << 20;
+// Drawn frames kept for reuse, in bytes: about fifty frames of the usual wizard, the whole greeting.
+// A larger cache saves little drawing (a frame costs about 0.4 ms) and holds memory for the whole game.
+constexpr int frameCacheBytes = 4 << 20;
 
 // Steps finer than the eye can follow on a figure of this size: half a degree moves a hand by a
 // quarter of a pixel, a 32nd of a weight changes a colour by a few levels.
@@ -159,8 +160,10 @@ BalloonWindow::BalloonWindow(QWidget *parent) : QWidget(parent) {
 
 void BalloonWindow::setBalloonFont(const QFont &font) {
     setFont(font);
-    textSize_ = sizeForText();
-    resize(textSize_);
+    // Measured when next needed: measuring loads the font, and the game's start need not wait for it.
+    textSize_ = QSize();
+    if (isVisible())
+        resize(textSize());
     update();
 }
 
@@ -170,11 +173,17 @@ void BalloonWindow::setText(const QString &shown, const QString &whole) {
     text_ = shown;
     if (whole != whole_) {
         whole_ = whole;
-        textSize_ = sizeForText(); // laid out once per speech, not on every word
+        textSize_ = QSize(); // laid out once per speech, not on every word
         // Screen readers get the whole sentence once, not every word as it appears.
         setAccessibleName(whole);
     }
     update();
+}
+
+QSize BalloonWindow::textSize() {
+    if (!textSize_.isValid())
+        textSize_ = sizeForText();
+    return textSize_;
 }
 
 QSize BalloonWindow::sizeForText() const {
@@ -185,7 +194,7 @@ QSize BalloonWindow::sizeForText() const {
 
 void BalloonWindow::placeBeside(const QRect &figure) {
     // The balloon is sized for the whole text from the start, so it does not grow word by word.
-    const QSize size = textSize_;
+    const QSize size = textSize();
     QScreen *screen = QGuiApplication::screenAt(figure.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();

@@ -15,8 +15,8 @@ namespace ingranix {
 // taking the keyboard focus from the game when it appears.
 void makeGuideWindow(QWidget &window);
 
-// The wizard's frame: paints the pose it is given. Poses are drawn once into a cache, keyed by the
-// pose rounded finer than a pixel can show, so a pose held still or met again costs no drawing.
+// The wizard's frame: paints the pose it is given. Poses are drawn into a small cache, keyed by the
+// pose rounded finer than a pixel can show, so a pose held still or met again soon costs no drawing.
 // The window is shaped to the drawn figure: without a compositor a translucent window stands on
 // black, and the shape keeps that black from showing around the wizard.
 class FigureWindow : public QWidget {
@@ -31,6 +31,7 @@ public:
     // How many times the figure has been painted and drawn anew; for tests and benchmarks.
     int paintCount() const { return paints_; }
     int drawCount() const { return draws_; }
+    qsizetype cachedBytes() const { return frames_.totalCost(); } // what the drawn frames hold
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -69,6 +70,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    QSize textSize(); // sizeForText(), measured once per text and font
     QSize sizeForText() const;
     QRectF body() const; // the balloon without its tail
     // Works out the outline for the current size and tail, and shapes the window to it.
@@ -76,7 +78,7 @@ private:
 
     QString text_;
     QString whole_;
-    QSize textSize_;       // sizeForText() of whole_, measured once per text and font
+    QSize textSize_;       // invalid until measured
     bool tailDown_ = true; // the balloon stands above the wizard
     int tailX_ = 0;
     QPainterPath outline_;

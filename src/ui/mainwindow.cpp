@@ -21,12 +21,6 @@
 #include <QShortcut>
 #include <QTimer>
 
-// The emblem and the lights' start picture are compiled into this static library; the linker keeps
-// them only when something refers to them.
-static void initWindowPictures() {
-    Q_INIT_RESOURCE(ui);
-}
-
 namespace ingranix {
 
 namespace {
@@ -46,7 +40,6 @@ QFont panelFont(double points, bool bold = true) {
 
 MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
     : QMainWindow(parent), resourceFolder_(resourceFolder) {
-    initWindowPictures();
     installMachineAccessibility();
     setObjectName(QStringLiteral("ingranix1"));
     setWindowTitle(QStringLiteral("Ingranix(IX40)"));
@@ -62,7 +55,6 @@ MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
                        " border: 2px outset rgb(80,80,255); border-radius: 4px; }"
                        "#Frame3 QPushButton:pressed { border-style: inset; background-color: rgb(0,0,150); }"
                        "#Frame3 QPushButton:focus { border-color: rgb(255,220,0); }"
-                       "#Frame3 QComboBox { background-color: rgb(0,0,255); color: white; }"
                        "#Frame3 QComboBox QAbstractItemView { background-color: rgb(0,0,255); color: white;"
                        " selection-background-color: rgb(255,0,0); }");
     buildMachine(surface);
@@ -147,15 +139,22 @@ Selector *MainWindow::makeSelector(QWidget *parent, const char *name, const QStr
     combo->setEditText(prompt);
     combo->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     combo->setFont(panelFont(8.25));
+    // Coloured by its palette, not by the style sheet: a style sheet rule hands the style a fresh
+    // palette at every paint, and the style then caches yet another picture of the box each time.
+    QPalette palette = combo->palette();
+    for (const QPalette::ColorRole role : {QPalette::Base, QPalette::Button, QPalette::Window})
+        palette.setColor(role, QColor(0, 0, 255));
+    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+        palette.setColor(role, Qt::white);
+    combo->setPalette(palette);
     return combo;
 }
 
 QLabel *MainWindow::makeLight(QWidget *parent, const char *name, QRect twips) {
     QLabel *light = makeLabel(parent, name, QString(), twips);
     light->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    light->setPixmap(QPixmap(QStringLiteral(":/ingranix/design-light.png")));
     markDecorative(light);
-    return light;
+    return light; // its design picture comes with startUp()
 }
 
 void MainWindow::buildMachine(QWidget *surface) {
@@ -288,8 +287,6 @@ void MainWindow::buildAboutPanel(QWidget *surface) {
     QLabel *emblem = makeLabel(frame4_, "Image8", QString(), QRect(0, 240, 1095, 1095));
     // Fitted whole rather than stretched, so the machine keeps its shape in the square box.
     emblem->setAlignment(Qt::AlignCenter);
-    emblem->setPixmap(QPixmap(QStringLiteral(":/ingranix/emblem.png"))
-                          .scaled(emblem->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
     const struct {
         const char *name;
@@ -373,6 +370,11 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::informazioni_Click() {
+    // The emblem is decoded when the panel first shows, not while the game starts.
+    auto *emblem = frame4_->findChild<QLabel *>(QStringLiteral("Image8"));
+    if (emblem->pixmap().isNull())
+        emblem->setPixmap(QPixmap(QStringLiteral(":/ingranix/emblem.png"))
+                              .scaled(emblem->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     frame4_->show();
     frame4_->raise();
     label6_->setFocus(Qt::OtherFocusReason); // keyboard and screen reader land in the panel
@@ -427,6 +429,12 @@ void MainWindow::showEvent(QShowEvent *event) {
 }
 
 void MainWindow::startUp() {
+    // Decoding a picture loads Qt's picture plugins, which the first sight of the machine need not
+    // wait for; a light that already ticked keeps its picture.
+    const QPixmap design(QStringLiteral(":/ingranix/design-light.gif"));
+    for (QLabel *light : lights_)
+        if (light->pixmap().isNull())
+            light->setPixmap(design);
     game_->Form_Activate(); // runs once, however often it is called
 }
 
@@ -435,4 +443,5 @@ void MainWindow::toggleNotebook() {
         notebook_ = std::make_unique<NotebookDock>(*game_, *board_, in1_, combo1_, this);
     notebook_->toggle();
 }
+
 } // namespace ingranix

@@ -62,6 +62,7 @@ private slots:
     void speechTakesItsTime_data();
     void speechTakesItsTime();
     void stopAllDropsWaitingRequests();
+    void hammeringQueuesNoMore();
     void hiddenGuideShowsNothing();
     void animationsPlay_data();
     void animationsPlay();
@@ -133,6 +134,19 @@ void TestGuideAgent::stopAllDropsWaitingRequests() {
     QCOMPARE(started.count(), 1); // the dropped requests never start
     guide->speak(QStringLiteral("dopo"));
     QTRY_COMPARE_WITH_TIMEOUT(started.count(), 2, 200); // what follows starts at once
+}
+
+void TestGuideAgent::hammeringQueuesNoMore() {
+    auto guide = makeGuide(std::make_unique<FakeVoice>()); // a speech that never ends by itself
+    QSignalSpy started(guide.get(), &GuideAgent::requestStarted);
+    guide->speak(QStringLiteral("in corso"));
+    QTRY_COMPARE(started.count(), 1);
+    for (int i = 0; i < 1000; ++i)
+        guidescript::WarnEmptyInput(*guide);
+    QCOMPARE(guide->pendingRequests(), 1 + GuideAgent::maxWaitingRequests);
+    guide->stopAll();
+    guide->speak(QStringLiteral("dopo")); // the guide takes requests again at once
+    QTRY_COMPARE(started.last().at(1).toString(), QStringLiteral("dopo"));
 }
 
 void TestGuideAgent::hiddenGuideShowsNothing() {

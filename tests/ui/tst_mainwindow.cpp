@@ -32,6 +32,7 @@ private slots:
     void emptyBoxKeepsEverything();
     void lightsBlink();
     void gradientIsPainted();
+    void picturesShow();
 
 private:
     template <typename T> T *control(const char *name) {
@@ -183,6 +184,18 @@ void MainWindowTest::lightsBlink() {
     QTRY_VERIFY_WITH_TIMEOUT(window_->game().lightTick() >= before + 2, 2000);
     QVERIFY(!light->pixmap().isNull());
     QCOMPARE(light->pixmap().size(), QSize(38, 38));
+}
+
+// The pictures compiled into the program: the lights' design picture once the game has started,
+// the emblem once the about panel opens.
+void MainWindowTest::picturesShow() {
+    for (const char *name : {"Image1", "Image2", "Image3", "Image4", "Image5", "Image6"})
+        QCOMPARE(control<QLabel>(name)->pixmap().size(), QSize(38, 38));
+    auto *emblem = control<QLabel>("Image8");
+    control<QAction>("informazioni")->trigger();
+    QVERIFY(control<QWidget>("Frame4")->isVisible());
+    QVERIFY(!emblem->pixmap().isNull());
+    QVERIFY(emblem->rect().contains(QRect(QPoint(0, 0), emblem->pixmap().size())));
 }
 
 void MainWindowTest::gradientIsPainted() {

@@ -1,15 +1,18 @@
 // Whole games on a real X server: the player's clicks and keys go to the real window, the real file
 // dialogs, the real printing system and the real guide. The same binary also runs under faults
-// (INGRANIX_WG_FAULT=noprinter|nospeech|noresources|readonlyhome) and at QT_SCALE_FACTOR=2.
+// (INGRANIX_WG_FAULT=noprinter|nospeech|noresources|readonlyhome|nohome|vanishing) and at
+// QT_SCALE_FACTOR=2; "vanishing" takes folders, the printer and the pictures away mid-game.
 
 #include "filedialog.h"
 #include "files/logprintout.h"
+#include "files/mechanismrecord.h"
 #include "files/pdftext.h"
 #include "guide/guideagent.h"
 #include "mechanisms/mechanisms.h"
 #include "play/game.h"
 #include "ui/machinecontrols.h"
 #include "ui/mainwindow.h"
+#include "ui/movieplayer.h"
 #include "ui/twips.h"
 
 #include <QAbstractItemView>
@@ -27,9 +30,11 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
@@ -38,6 +43,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 using namespace ingranix;
@@ -98,6 +104,19 @@ void prepareFault() {
         QCoreApplication::setLibraryPaths({pluginsWithoutSpeech()});
     } else if (kind == u"noprinter") {
         qputenv("CUPS_SERVER", "/nonexistent/cups.sock");
+    } else if (kind == u"nohome") {
+        for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME",
+                                 "XDG_STATE_HOME", "XDG_RUNTIME_DIR"})
+            qunsetenv(name);
+    } else if (kind == u"vanishing") {
+        // The game plays from a copy of its pictures, movies and guide, which the test later removes.
+        const QString copy = scratch().filePath(QStringLiteral("resources"));
+        QDir().mkpath(copy);
+        const QDir build(
+            QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).absolutePath());
+        for (const QFileInfo &entry : build.entryInfoList(QDir::Files))
+            if (!entry.isExecutable())
+                QFile::copy(entry.absoluteFilePath(), copy + u'/' + entry.fileName());
     }
 }
 
@@ -136,7 +155,17 @@ QString placeProgram(const QString &program, const QString &folder) {
 QString resourceFolder() {
     if (fault() == u"noresources")
         return scratch().filePath(QStringLiteral("no-resources-here"));
+    if (fault() == u"vanishing")
+        return scratch().filePath(QStringLiteral("resources"));
     return QCoreApplication::applicationDirPath();
+}
+
+// Runs a CUPS administration command; false when it cannot (no CUPS, not allowed).
+bool cupsAdmin(const QStringList &arguments) {
+    QProcess admin;
+    admin.start(QStringLiteral("lpadmin"), arguments);
+    return admin.waitForFinished(10000) && admin.exitStatus() == QProcess::NormalExit &&
+           admin.exitCode() == 0;
 }
 
 // The last step of a game, in a process of its own: an experiment by Enter, then "esci" from the
@@ -193,6 +222,9 @@ private slots:
     void guideShowsAndHides();
     void aboutPanelOpensAndCloses();
     void f10OpensTheFileMenu();
+    void picturesVanishWhilePlaying();
+    void folderVanishesUnderFileDialog();
+    void printerVanishesBetweenPrints();
     void quitWithEsci();
     void realProgramStartsAndQuits();
 
@@ -206,6 +238,7 @@ private:
     void clickMenu(const char *menuName, const char *actionName);
     void clickMenuBarItem(const char *actionName);
     void experiment(const QString &input, bool byEnter);
+    bool guideSays(const QString &start, const std::function<void()> &action);
 
     std::unique_ptr<MainWindow> window_;
     QTemporaryDir files_;
@@ -239,6 +272,10 @@ void WholeGameTest::faultIsInPlace() {
         QVERIFY(!QFileInfo::exists(window_->game().resourcePath(QStringLiteral("lucir.gif"))));
     else if (kind == u"readonlyhome")
         QVERIFY(!QFile(QDir::homePath() + QStringLiteral("/probe")).open(QIODevice::WriteOnly));
+    else if (kind == u"nohome")
+        QVERIFY(qEnvironmentVariableIsEmpty("HOME"));
+    else if (kind == u"vanishing")
+        QVERIFY(QFileInfo::exists(window_->game().resourcePath(QStringLiteral("lucir.gif"))));
     else
         QVERIFY(kind.isEmpty());
 }
@@ -544,6 +581,95 @@ void WholeGameTest::f10OpensTheFileMenu() {
     QTRY_VERIFY(file->isVisible());
     QTest::keyClick(file, Qt::Key_Escape);
     QTRY_VERIFY(!file->isVisible());
+}
+
+// Runs `action` on a guide with nothing else to do, and waits for it to start saying `start`.
+bool WholeGameTest::guideSays(const QString &start, const std::function<void()> &action) {
+    GuideAgent &guide = window_->guide();
+    guide.stopAll();
+    bool said = false;
+    const auto watch =
+        connect(&guide, &GuideAgent::requestStarted, this, [&](const QString &kind, const QString &detail) {
+            said = said || (kind == u"speak" && detail.startsWith(start));
+        });
+    action();
+    const bool heard = QTest::qWaitFor([&] { return said; }, 10000);
+    disconnect(watch);
+    return heard;
+}
+
+// The pictures, the movies and the guide's file go while the game plays: the lights keep what they
+// show, a movie that is gone shows its background, and every experiment still gives its result.
+void WholeGameTest::picturesVanishWhilePlaying() {
+    if (fault() != u"vanishing")
+        QSKIP("only when things vanish");
+    auto *colours = control<QComboBox>("Combo2");
+    colours->setCurrentIndex(0);
+    emit colours->activated(0);
+    QVERIFY(control<MoviePlayer>("shock1")->hasMovie());
+    QVERIFY(QDir(resourceFolder()).removeRecursively());
+    const qint16 tick = window_->game().lightTick();
+    experiment(QStringLiteral("3"), false); // the movie of a file now gone plays
+    colours->setCurrentIndex(1);
+    emit colours->activated(1);
+    QVERIFY(!control<MoviePlayer>("shock1")->hasMovie());
+    experiment(QStringLiteral("6"), true);
+    QTRY_VERIFY(window_->game().lightTick() >= tick + 3);
+    QCOMPARE(window_->game().gearColour(), QStringLiteral("verde"));
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+}
+
+// A folder goes (a memory stick pulled) while the file dialog shows it.
+void WholeGameTest::folderVanishesUnderFileDialog() {
+    if (fault() != u"vanishing")
+        QSKIP("only when things vanish");
+    const QString stick = files_.filePath(QStringLiteral("chiavetta"));
+    QVERIFY(QDir().mkpath(stick));
+    bool answered = false;
+    answerFileDialog(this, stick + QStringLiteral("/partita"), &answered,
+                     [stick] { QDir(stick).removeRecursively(); });
+    QVERIFY(guideSays(QStringLiteral("Non sono riuscito a salvare"), [&] { clickMenu("file", "salva"); }));
+    QVERIFY(answered);
+    QVERIFY(!QFileInfo::exists(stick));
+
+    // Opening: the dialog does not take the name of a file that is gone, and the game changes nothing.
+    QVERIFY(QDir().mkpath(stick));
+    QVERIFY(mechanismfile::appendRecord(stick + QStringLiteral("/gioco.txt"), MechanismState{}));
+    const MachineSettings before = window_->game().settings();
+    QStringList refusals;
+    answerFileDialog(
+        stick + QStringLiteral("/gioco.txt"), &answered, [stick] { QDir(stick).removeRecursively(); },
+        &refusals);
+    clickMenu("file", "apri");
+    QVERIFY(!refusals.isEmpty());
+    QVERIFY(window_->game().settings() == before);
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    experiment(QStringLiteral("2"), true);
+}
+
+// The printer is taken away between two printouts: the first prints, the second is told about.
+void WholeGameTest::printerVanishesBetweenPrints() {
+    if (fault() != u"vanishing")
+        QSKIP("only when things vanish");
+    const QString queue = QStringLiteral("IngranixVanishing%1").arg(QCoreApplication::applicationPid());
+    if (!cupsAdmin({QStringLiteral("-p"), queue, QStringLiteral("-v"), QStringLiteral("ingranixkeep:/"),
+                    QStringLiteral("-E")}))
+        QSKIP("cannot add a printer here (needs CUPS as root and tools/ci/setup-printer.sh)");
+    qputenv("PRINTER", queue.toLocal8Bit()); // this process's default printer
+    const auto removeQueue = qScopeGuard([&] {
+        cupsAdmin({QStringLiteral("-x"), queue});
+        qunsetenv("PRINTER");
+    });
+    QCOMPARE(QPrinterInfo::defaultPrinterName(), queue);
+    GuideAgent &guide = window_->guide();
+    guide.stopAll();
+    clickMenu("file", "stampa");
+    QCOMPARE(guide.pendingRequests(), 0); // printed: nothing to tell
+
+    QVERIFY(cupsAdmin({QStringLiteral("-x"), queue}));
+    QVERIFY(guideSays(QStringLiteral("Non sono riuscito a stampare"), [&] { clickMenu("file", "stampa"); }));
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    experiment(QStringLiteral("7"), false);
 }
 
 void WholeGameTest::quitWithEsci() {

@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages Ingranix needs, only those that are missing.
 #   install-deps.sh          what building and playing need
 #   install-deps.sh --tests  and what the tests need (virtual display, window manager, printing,
-#                            speech, accessibility bus, clang)
+#                            speech, a null sound sink, accessibility bus, clang)
 set -euo pipefail
 
 packages=(
@@ -16,7 +16,7 @@ packages=(
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(xvfb xauth cups cups-bsd poppler-utils clang-14 libclang-rt-14-dev clang-format
              appstream dpkg-dev file desktop-file-utils strace xdotool
-             openbox x11-utils at-spi2-core dbus-x11 python3-pyatspi)
+             openbox x11-utils at-spi2-core dbus-x11 python3-pyatspi pulseaudio pulseaudio-utils sox)
 fi
 
 missing=()

@@ -1,0 +1,28 @@
+// The second baseline for start-up figures: a Qt main window with a menu bar, a label, a line edit
+// and a button, shown maximized, that ends after its first paint as the game does under
+// INGRANIX_QUIT_AFTER_FIRST_PAINT. Unlike the empty window it makes Qt load fonts and draw text.
+#include "ui/firstpaint.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    QMainWindow window;
+    window.menuBar()->addMenu(QStringLiteral("file"))->addAction(QStringLiteral("esci"));
+    auto *central = new QWidget(&window);
+    auto *layout = new QVBoxLayout(central);
+    layout->addWidget(new QLabel(QStringLiteral("input"), central));
+    layout->addWidget(new QLineEdit(central));
+    layout->addWidget(new QPushButton(QStringLiteral("esperimento"), central));
+    layout->addStretch();
+    window.setCentralWidget(central);
+    ingranix::QuitAfterFirstPaint::installOn(central);
+    window.showMaximized();
+    return app.exec();
+}
