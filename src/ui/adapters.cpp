@@ -117,7 +117,9 @@ void WidgetBoard::setLightPicture(int light, const QString &path) {
         picture.load(path);
         QPixmapCache::insert(path, picture);
     }
-    w_.lights_[light - 1]->setPixmap(picture);
+    // A picture file gone missing leaves the light as it was rather than blank.
+    if (!picture.isNull())
+        w_.lights_[light - 1]->setPixmap(picture);
 }
 
 void MovieControl::setMovie(const QString &path) {

@@ -1,12 +1,14 @@
 // Hours of play in a minute: a seeded storm of random player events on the real window under Xvfb
-// (clicks anywhere but on the file menu, keys, typed texts, the Istruzioni and Assistente menus),
+// (clicks anywhere but on the file menu, keys, typed texts, the Istruzioni and Assistente menus, the
+// notebook opened and closed with F2, its PDF dialog always cancelled),
 // after which resident memory must have stopped growing. INGRANIX_STORM_EVENTS sets the number of
-// events (3000 by default), INGRANIX_STORM_SEED the seed.
+// events (4000 by default), INGRANIX_STORM_SEED the seed.
 
 #include "guide/guideagent.h"
 #include "guide/guidewindows.h"
 #include "play/game.h"
 #include "ui/mainwindow.h"
+#include "ui/notebookdock.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,8 +40,8 @@ double residentMiB() {
 }
 
 // The keys and texts a player hammers in; a key added here joins the storm.
-const Qt::Key stormKeys[] = {Qt::Key_Return, Qt::Key_Tab,  Qt::Key_Backspace, Qt::Key_Escape,
-                             Qt::Key_Up,     Qt::Key_Down, Qt::Key_Space,     Qt::Key_Delete};
+const Qt::Key stormKeys[] = {Qt::Key_Return, Qt::Key_Tab,   Qt::Key_Backspace, Qt::Key_Escape, Qt::Key_Up,
+                             Qt::Key_Down,   Qt::Key_Space, Qt::Key_Delete,    Qt::Key_F2};
 const char *const stormTexts[] = {"7", "-3", "2.5", "abc", "40000", "1E400", "è"};
 struct MenuItem {
     const char *menu;
@@ -163,13 +165,20 @@ private slots:
 
 void StormTest::memoryStopsGrowing() {
     const int asked = qEnvironmentVariableIntValue("INGRANIX_STORM_EVENTS");
-    const int events = asked > 0 ? asked : 3000;
+    const int events = asked > 0 ? asked : 4000;
     const quint32 seed = qEnvironmentVariableIsSet("INGRANIX_STORM_SEED")
                              ? quint32(qEnvironmentVariableIntValue("INGRANIX_STORM_SEED"))
                              : 12;
     const auto window = startedWindow();
     QVERIFY(window && window->game().started());
     const auto *figure = static_cast<const FigureWindow *>(window->guide().figureWindow());
+    // The notebook is built now, so that its PDF dialog can be answered "cancel" like a player would.
+    window->findChild<QAction *>(QStringLiteral("quaderno"))->trigger();
+    struct Cancel : FileChooser {
+        std::optional<QString> chooseSaveFile(const QString &) override { return std::nullopt; }
+        std::optional<QString> chooseOpenFile(const QString &) override { return std::nullopt; }
+    };
+    window->findChild<NotebookDock *>()->setFileChooser(std::make_unique<Cancel>());
     qInfo("at start: resident %.1f MiB", residentMiB());
 
     Storm storm(*window, seed);
@@ -194,11 +203,11 @@ void StormTest::memoryStopsGrowing() {
         QSKIP("too few events to compare with the warm-up");
     // The guide's frame cache fills as the guide happens to move, up to a bound of its own; the
     // rest must not grow. The margin is what a leak of 1.5 MiB per thousand events would pass
-    // within the two thousand events after the warm-up.
+    // within the three thousand events after the warm-up, with room for a one-time step of the heap.
     const double growth =
         residentMiB() - warmResident - double(figure->cachedBytes() - warmFrames) / (1 << 20);
     QVERIFY2(
-        growth < 2.0,
+        growth < 3.0,
         qPrintable(QStringLiteral("resident memory grew %1 MiB after the warm-up").arg(growth, 0, 'f', 1)));
 }
 

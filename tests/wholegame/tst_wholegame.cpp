@@ -638,7 +638,7 @@ void WholeGameTest::folderVanishesUnderFileDialog() {
     const MachineSettings before = window_->game().settings();
     QStringList refusals;
     answerFileDialog(
-        stick + QStringLiteral("/gioco.txt"), &answered, [stick] { QDir(stick).removeRecursively(); },
+        this, stick + QStringLiteral("/gioco.txt"), &answered, [stick] { QDir(stick).removeRecursively(); },
         &refusals);
     clickMenu("file", "apri");
     QVERIFY(!refusals.isEmpty());
