@@ -87,7 +87,8 @@ starts() {
 reads_resources() {
   local log status=0
   log=$(mktemp)
-  starts "$1/bin/ingranix" strace -f -e trace=open,openat -o "$log" || status=$?
+  # -b execve: the speech service the program starts lives on after it, and strace would wait for it.
+  starts "$1/bin/ingranix" strace -f -b execve -e trace=open,openat -o "$log" || status=$?
   if [[ $status -eq 0 ]]; then
     local folder="\"$1/share/ingranix/"
     grep -qE "${folder}(rosso|verde|blu|grigio)\.gif\".*= [0-9]+$" "$log" || { echo "no gear movie opened"; status=1; }
@@ -103,7 +104,7 @@ holds_pictures() {
   local names
   names=$(strings -e b "$1")
   grep -qx "emblem.png" <<<"$names" || { echo "no emblem in $1"; return 1; }
-  grep -qx "design-light.png" <<<"$names" || { echo "no start picture of the lights in $1"; return 1; }
+  grep -qx "design-light.gif" <<<"$names" || { echo "no start picture of the lights in $1"; return 1; }
 }
 # lists_all <listing file> <path...>: every path appears as a whole line of the listing.
 lists_all() {
