@@ -30,7 +30,7 @@ void GameBench::experiment() {
     QFETCH(QString, input);
     Rig rig;
     rig.game.Form_Activate();
-    rig.board.level = level;
+    rig.world.level = level;
     // Past the guide's three reactions, as in a long game.
     for (int i = 0; i < 3; ++i)
         rig.experiment(input);
@@ -39,7 +39,7 @@ void GameBench::experiment() {
             rig.experiment(input);
         }
         rig.game.Command1_Click();
-        rig.movie.calls.clear();
+        rig.world.calls.clear();
     }
 }
 

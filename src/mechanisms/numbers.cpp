@@ -166,8 +166,10 @@ double readDecimal(Cursor &cursor) {
     end = std::to_chars(end, buffer.data() + buffer.size(), scale).ptr;
     double value = 0.0;
     const auto result = std::from_chars(buffer.data(), end, value);
+    // Out of range means too large or too small; the value's size tells which, not the exponent alone:
+    // 310 digits without an exponent are too large.
     if (result.ec == std::errc::result_out_of_range)
-        value = scale > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+        value = scale + kept > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     return value;
 }
 
