@@ -175,8 +175,4 @@ void applyRecord(QStringView record, MechanismState &state) {
     }
 }
 
-QString spokenName(const QString &chosenName) {
-    return chosenName.size() < 4 ? QString() : chosenName.chopped(4);
-}
-
 } // namespace ingranix::mechanismfile

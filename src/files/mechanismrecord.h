@@ -33,8 +33,6 @@ QString readRecordText(const QString &path);
 // Puts level, colour, index and constants of R into `state` by their fixed positions; every step
 // that cannot be done is skipped and leaves its target unchanged.
 void applyRecord(QStringView record, MechanismState &state);
-// The name the guide speaks: the chosen name without its last four characters; empty when shorter.
-QString spokenName(const QString &chosenName);
 
 } // namespace mechanismfile
 } // namespace ingranix

@@ -84,10 +84,9 @@ void Game::fillConstants(bool newMechanism) {
         }
     }
     if (newMechanism) {
+        // Every constant drawn lies between 1 and 9 here.
         static const qint16 folded[10] = {0, 1, 2, 3, 4, 2, 3, 4, 2, 3};
-        const qint16 v = constants_.at(2, 4);
-        if (v >= 0 && v <= 9)
-            constants_.set(2, 4, folded[v]);
+        constants_.set(2, 4, folded[constants_.at(2, 4)]);
     }
 }
 
