@@ -369,8 +369,8 @@ private slots:
         for (int i = 0; i < 1000; ++i) // a player hammering Enter on an empty box: so many wait, no more
             guidescript::WarnEmptyInput(*guide);
         QCOMPARE(guide->pendingRequests(), 1 + GuideAgent::maxWaitingRequests);
-        if (kind == "speak") // the wizard talks
-            QTRY_VERIFY(!guide->balloonText().isEmpty() && pose(*guide).mouth > 0);
+        if (kind == "speak") // the wizard opens his mouth to talk
+            QTRY_VERIFY(!guide->balloonText().isEmpty() && pose(*guide).mouth > 0.5);
         if (kind == "play") // the figure moves away from its rest
             QTRY_VERIFY(!(pose(*guide) == guide->model().rest));
 
@@ -393,6 +393,7 @@ private slots:
         QTest::addColumn<bool>("above"); // where the balloon stands
         QTest::newRow("room above") << QPoint(300, 300) << true;
         QTest::newRow("top of the screen") << QPoint(300, 0) << false;
+        QTest::newRow("sent below the screen") << QPoint(300, 5000) << true;
         QTest::newRow("right edge") << QGuiApplication::primaryScreen()->availableGeometry().topRight() +
                                            QPoint(-63, 300)
                                     << true;
