@@ -387,6 +387,8 @@ private slots:
             QTRY_VERIFY(!guide->balloonText().isEmpty() && pose(*guide).mouth > 0.5);
         if (kind == "play") // the figure moves away from its rest
             QTRY_VERIFY(!(pose(*guide) == guide->model().rest));
+        if (kind == "moveTo") // a glide, not a jump: seen on the first half of its way
+            QTRY_VERIFY(guide->figureWindow()->x() > 0 && guide->figureWindow()->x() < 250);
 
         guide->stopAll();
         QCOMPARE(guide->pendingRequests(), 0);
