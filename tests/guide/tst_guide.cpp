@@ -1,5 +1,5 @@
 // The guide: its scripts, its speech text and its character file, then the character on the screen
-// with a voice that the test controls.
+// with a voice that the test controls, and last with its real voice, heard.
 
 #include "guide/characterfile.h"
 #include "guide/guideagent.h"
@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -78,6 +79,8 @@ class TestGuide : public QObject {
     Q_OBJECT
     QTemporaryDir dir_;
     character::Model shipped_;
+    std::unique_ptr<GuideAgent> real_; // the game's own voice
+    QProcess recorder_;
 
     // A guide with a small quick character (or none: its file is missing), shown unless told otherwise.
     std::unique_ptr<GuideAgent> makeGuide(bool figure, FakeVoice *voice = nullptr, bool shown = true) {
@@ -96,7 +99,42 @@ class TestGuide : public QObject {
         return static_cast<FigureWindow *>(guide.figureWindow())->pose();
     }
 
+    // The null sink's monitor, recorded until heard() is asked.
+    void record() {
+        recorder_.start("parecord", {"--device=" + qEnvironmentVariable("INGRANIX_NULL_SINK") + ".monitor",
+                                     "--file-format=wav", dir_.filePath("heard.wav")});
+        QVERIFY(recorder_.waitForStarted(5000));
+        QTest::qWait(300); // the stream is set up; what follows is heard
+    }
+    // Ends the recording: the seconds from its first sound to its last.
+    double heard() {
+        recorder_.terminate(); // parecord closes its file properly on SIGTERM
+        recorder_.waitForFinished(5000);
+        const QStringList trim{"silence", "1", "0.02", "1%", "reverse"};
+        QProcess sox;
+        sox.start("sox", QStringList{dir_.filePath("heard.wav"), "-n"} + trim + trim + QStringList{"stat"});
+        sox.waitForFinished(20000);
+        const auto length =
+            QRegularExpression(R"(Length \(seconds\):\s+(\S+))").match(sox.readAllStandardError());
+        return length.hasMatch() ? length.captured(1).toDouble() : -1;
+    }
+
 private slots:
+    // The real voice is heard through with_null_sink.sh: speech-dispatcher speaks into a PulseAudio null
+    // sink whose monitor is recorded and measured with sox.
+    void init() {
+        if (!QString(QTest::currentTestFunction()).startsWith("realVoice") || real_)
+            return;
+        if (!qEnvironmentVariableIsSet("INGRANIX_NULL_SINK"))
+            QSKIP("needs the sound stack of with_null_sink.sh");
+        real_ = std::make_unique<GuideAgent>();
+        QSignalSpy answer(real_.get(), &GuideAgent::voiceAvailabilityChanged);
+        guidescript::LoadGuide(*real_, QCoreApplication::applicationDirPath());
+        QVERIFY2(answer.wait(20000) && real_->hasVoice(), "speech-dispatcher has no Italian voice");
+        real_->show();
+        QVERIFY(waitIdle(*real_));
+    }
+
     void initTestCase() {
         QVERIFY(character::loadFile(QCoreApplication::applicationDirPath() + "/merlin.json", shipped_));
         character::Model quick{"merlin", 64, 80, {}, {}};
@@ -454,6 +492,46 @@ private slots:
             QVERIFY(!outline.contains(corner));
         QCOMPARE(QApplication::activeWindow(), &game);
         QCOMPARE(QApplication::focusWidget(), in1);
+    }
+    // Spoken faster than the guide's estimate from its length, so an end taken from the estimate, or
+    // from the deadline a silent voice runs into, would show.
+    void realVoiceEndsWithItsSound() {
+        const QString text =
+            "Il tuo modello è valido se con esso riesci a indovinare il risultato di ogni esperimento.";
+        QSignalSpy finished(real_.get(), &GuideAgent::requestFinished);
+        record();
+        QElapsedTimer took;
+        took.start();
+        real_->speak(text);
+        QVERIFY(finished.wait(GuideAgent::speechDeadlineMs(speech::estimateMs(text)) + 3000));
+        const double seconds = double(took.elapsed()) / 1000;
+        QTest::qWait(300);
+        const double sound = heard();
+        qInfo("heard for %.2f s, the request took %.2f s, its estimate %.2f s", sound, seconds,
+              speech::estimateMs(text) / 1000.0);
+        QVERIFY2(sound > 1.0, "the speech was not heard");
+        // It ends with the sound, give or take the service's own delays (a third of a second here).
+        QVERIFY(seconds > sound - 0.2 && seconds < sound + 0.8);
+        QVERIFY(seconds < speech::estimateMs(text) / 1000.0 - 0.5);
+        QVERIFY(real_->hasVoice());
+    }
+
+    void realVoiceStopsAtNascondi() {
+        record();
+        QElapsedTimer clock;
+        clock.start();
+        real_->speak(
+            "Prova a inventare un calcolo che dia lo stesso output della macchina, e poi verifica se è "
+            "giusto, mettendo nuovi input e cliccando sempre su esperimento.");
+        QTest::qWait(1500); // well into the sentence
+        const double hidden = double(clock.elapsed()) / 1000;
+        guidescript::hideGuide(*real_);
+        QTest::qWait(1000);
+        const double sound = heard();
+        qInfo("heard for %.2f s, of which %.2f s after the hide", sound, sound - hidden);
+        QVERIFY2(sound > 1.0, "the speech was not heard before the hide");
+        QVERIFY2(sound - hidden < 0.5, "the voice went on speaking after Nascondi");
+        QCOMPARE(real_->balloonText(), QString());
     }
 };
 
