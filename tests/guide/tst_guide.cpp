@@ -345,8 +345,8 @@ private slots:
         QTest::addColumn<int>("atLeastMs");
         QTest::newRow("pause between words")
             << true << R"(Ciao\pau=60\a tutti)" << QStringList{"Ciao", "a tutti"} << 60;
-        QTest::newRow("tag in capitals")
-            << true << R"(Bene\PAU=60\ adesso)" << QStringList{"Bene", "adesso"} << 60;
+        QTest::newRow("tag in capitals, blank at the end")
+            << true << R"(Bene\PAU=60\ adesso\pau=20\ )" << QStringList{"Bene", "adesso"} << 60;
         QTest::newRow("unterminated pause alone") << true << R"(\Pau=60)" << QStringList{} << 60;
         QTest::newRow("no voice") << false << "Ciao a tutti" << QStringList{"Ciao a tutti"}
                                   << speech::estimateMs(QStringLiteral("Ciao a tutti"));
@@ -375,6 +375,7 @@ private slots:
         QCOMPARE(guide->balloonWindow()->isVisible(), !balloon.isEmpty());
         QVERIFY(!guide->figureWindow()->isVisible()); // no character file: the balloon alone
         QCOMPARE(voice ? voice->said : QStringList(), voiced ? words : QStringList());
+        QCOMPARE(voice ? voice->stops : 0, 0); // each piece ended by the voice, not by its deadline
     }
 
     void silentVoiceMeetsItsDeadlinesThenIsMuted() {
