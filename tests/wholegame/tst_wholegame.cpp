@@ -391,7 +391,17 @@ private slots:
         QCOMPARE(control<QGroupBox>("Frame1")->title(), QStringLiteral("Livello3"));
         QCOMPARE(control<QGroupBox>("Frame2")->title(), QStringLiteral("Livello3"));
         QCOMPARE(game().levelChoiceCount(), qint16(1));
-        // The colour with the keys alone.
+        // Each colour paints the boxes, while the selectors keep their own blue; the last one chosen with
+        // the keys alone.
+        const auto in1Colour = [this] {
+            const QImage box = control("in1")->grab().toImage();
+            return box.pixelColor(box.width() / 2, 6);
+        };
+        choose("Combo2", 0);
+        QCOMPARE(in1Colour(), QColor(255, 0, 0));
+        choose("Combo2", 1);
+        QCOMPARE(in1Colour(), QColor(0, 255, 0));
+        QCOMPARE(combo->grab().toImage().pixelColor(8, 8), QColor(0, 0, 255));
         combo = control<QComboBox>("Combo2");
         combo->setFocus();
         QTest::keyClick(combo, Qt::Key_Down, Qt::AltModifier);
@@ -401,8 +411,7 @@ private slots:
         QTest::keyClick(combo->view(), Qt::Key_Return);
         QTRY_VERIFY(!combo->view()->isVisible());
         QCOMPARE(game().gearColour(), QStringLiteral("blu"));
-        const QImage box = control("in1")->grab().toImage();
-        QCOMPARE(box.pixelColor(box.width() / 2, 6), QColor(0, 0, 255));
+        QCOMPARE(in1Colour(), QColor(0, 0, 255));
     }
 
     void experiments() {
@@ -722,7 +731,16 @@ private slots:
         auto *outputAxis = qobject_cast<QCategoryAxis *>(plot->chart()->axes(Qt::Vertical).constFirst());
         QVERIFY(outputAxis->categoriesLabels().contains(QStringLiteral("?")));
         QCOMPARE(outputAxis->titleText(), QStringLiteral("output"));
-        QCOMPARE(plot->chart()->axes(Qt::Horizontal).constFirst()->titleText(), QStringLiteral("input"));
+        auto *inputAxis = qobject_cast<QCategoryAxis *>(plot->chart()->axes(Qt::Horizontal).constFirst());
+        QCOMPARE(inputAxis->titleText(), QStringLiteral("input"));
+        for (const QPointF &point : plot->outputPoints() + plot->modelPoints())
+            QVERIFY(inputAxis->min() < point.x() && point.x() < inputAxis->max() &&
+                    outputAxis->min() < point.y() && point.y() < outputAxis->max());
+        // A screen reader says what a mark means.
+        QCOMPARE(table()->index(1, ExperimentTable::MarkColumn).data(Qt::AccessibleTextRole),
+                 QVariant("non spiegato"));
+        QCOMPARE(table()->index(2, ExperimentTable::MarkColumn).data(Qt::AccessibleTextRole),
+                 QVariant("spiegato"));
         // A mistake in the model is told under the field, its place underlined, and the marks wait for the
         // fix.
         QTest::keyClicks(control("modello"), QStringLiteral(" * (2"));
