@@ -184,16 +184,16 @@ protected:
     // Runs `action` on a guide with nothing else to do, and waits for it to start saying `start`.
     bool guideSays(const char *start, const std::function<void()> &action) {
         window_->guide().stopAll();
-        bool said = false;
-        const auto watch =
-            connect(&window_->guide(), &GuideAgent::requestStarted, this,
-                    [&](const QString &kind, const QString &detail) {
-                        said = said || (kind == u"speak" && detail.startsWith(QLatin1String(start)));
-                    });
+        QSignalSpy requests(&window_->guide(), &GuideAgent::requestStarted);
         action();
-        const bool heard = QTest::qWaitFor([&] { return said; }, 10000);
-        disconnect(watch);
-        return heard;
+        return QTest::qWaitFor(
+            [&] {
+                return std::any_of(requests.begin(), requests.end(), [start](const QList<QVariant> &request) {
+                    return request.at(0) == "speak" &&
+                           request.at(1).toString().startsWith(QLatin1String(start));
+                });
+            },
+            10000);
     }
     // One experiment as the player runs it, by the button or by Enter: the output is the
     // calculation's, logged and announced to screen readers, and the input box is emptied and focused.
@@ -675,7 +675,8 @@ class NotebookTest : public WindowTest {
     QAbstractItemModel *table() { return control<QTableView>("esperimenti")->model(); }
     QString cell(int row, int column) { return table()->index(row, column).data().toString(); }
     QString minus(double x) { return QString::number(x - k_); }
-    int k_ = 0; // the constant the calculation in use (Livello1, verde: x - C(1,2)) subtracts
+    int k_ = 0;         // the constant the calculation in use (Livello1, verde: x - C(1,2)) subtracts
+    int narrowest_ = 0; // the window's narrowest without the notebook
 
 private slots:
     void opensBesideTheMachine() {
@@ -684,6 +685,7 @@ private slots:
         // Before the notebook exists the game keeps the experiments; the notebook shows them when built.
         experiment(QStringLiteral("5"), true);
         QVERIFY(!dock());
+        narrowest_ = window_->minimumWidth();
         QTest::keyClick(window_.get(), Qt::Key_F2);
         QTRY_VERIFY(dock() && dock()->isVisible() && !dock()->isFloating());
         QCOMPARE(cell(0, ExperimentTable::InputColumn), QStringLiteral("5"));
@@ -792,7 +794,7 @@ private slots:
 
     void closingLosesNothing() {
         // Closed by its button or F2, opened by F2 or the menu bar: nothing is lost, and an experiment
-        // run while it was closed is there.
+        // run while it was closed is there. A window made narrow meanwhile widens to make room again.
         const QString model = control<QLineEdit>("modello")->text();
         QTest::mouseClick(dock()->findChild<QAbstractButton *>(QStringLiteral("qt_dockwidget_closebutton")),
                           Qt::LeftButton);
@@ -800,10 +802,14 @@ private slots:
         QTest::keyClick(window_.get(), Qt::Key_F2);
         QTRY_VERIFY(dock()->isVisible());
         QTest::keyClick(window_.get(), Qt::Key_F2);
-        QTRY_VERIFY(!dock()->isVisible());
+        QTRY_VERIFY(!dock()->isVisible() && window_->minimumWidth() == narrowest_);
+        window_->resize(narrowest_, window_->height());
+        QTRY_COMPARE(window_->width(), narrowest_);
         experiment(QStringLiteral("30"), true);
         clickMenu(nullptr, "quaderno");
-        QTRY_VERIFY(dock()->isVisible());
+        QTRY_VERIFY(dock()->isVisible() && dock()->width() >= 300 && window_->minimumWidth() > narrowest_);
+        QVERIFY(window_->screen()->geometry().contains(window_->frameGeometry()));
+        QVERIFY(dock()->x() >= window_->centralWidget()->x() + twipsToPixels(10575));
         QVERIFY(control<QLineEdit>("modello")->text() == model && table()->rowCount() == 5);
         QCOMPARE(cell(4, ExperimentTable::MarkColumn), QStringLiteral("✓"));
         QCOMPARE(cell(4, ExperimentTable::NoteColumn), QStringLiteral("previsione"));
@@ -851,21 +857,6 @@ private slots:
         for (QAbstractAxis *axis : dock()->plot()->chart()->axes())
             QVERIFY(std::isfinite(qobject_cast<QCategoryAxis *>(axis)->min()) &&
                     std::isfinite(qobject_cast<QCategoryAxis *>(axis)->max()));
-    }
-
-    void narrowWindowMakesRoom() {
-        // Opening the notebook widens a narrow window, and keeps it wide enough while it is open.
-        clickMenu(nullptr, "quaderno");
-        QTRY_VERIFY(!dock()->isVisible());
-        const int narrowest = window_->minimumWidth();
-        window_->resize(narrowest, window_->height());
-        QTRY_COMPARE(window_->width(), narrowest);
-        clickMenu(nullptr, "quaderno");
-        QTRY_VERIFY(dock()->isVisible() && dock()->width() >= 300 && window_->minimumWidth() > narrowest);
-        QVERIFY(window_->screen()->geometry().contains(window_->frameGeometry()));
-        QVERIFY(dock()->x() >= window_->centralWidget()->x() + twipsToPixels(10575));
-        clickMenu(nullptr, "quaderno");
-        QCOMPARE(window_->minimumWidth(), narrowest);
     }
 
     void longNotebookTakesSeveralPages() {
