@@ -1,4 +1,5 @@
 #include "files/logprintout.h"
+#include "files/notebookpdf.h"
 #include "pdftext.h"
 
 #include <QDir>
@@ -90,6 +91,35 @@ private slots:
             QVERIFY(!error.isEmpty());
         }
         qunsetenv("PRINTER");
+    }
+
+    // The notebook's PDF: heading lines, the table's titles again on every page, no row lost, a model
+    // too long for the page cut with "…"; an unwritable place is a calm failure.
+    void notebookPdf() {
+        QCOMPARE(notebookpdf::pdfPath(u"quaderno"_s), u"quaderno.pdf"_s);
+        QCOMPARE(notebookpdf::pdfPath(u"Q.PDF"_s), u"Q.PDF"_s);
+        notebookpdf::Content content{u"IX40\tLivello2\tblu"_s,
+                                     QDate(2024, 3, 5),
+                                     u"x"_s + u" + 1"_s.repeated(200),
+                                     u"Il tuo modello spiega 1 esperimento su 200."_s,
+                                     {},
+                                     QImage(40, 30, QImage::Format_RGB32)};
+        for (int i = 0; i < 200; ++i)
+            content.rows.append({QString::number(i), QString::number(2 * i), QString::number(2 * i + 1),
+                                 u"✗"_s, i == 7 ? u"altro colore"_s : QString(), i != 7});
+        const QString pdf = dir.filePath(u"quaderno.pdf"_s);
+        QString error;
+        QVERIFY2(notebookpdf::write(pdf, content, &error), qPrintable(error));
+        const QStringList text = pdfTextLines(pdf);
+        const QStringList lines = visibleLines(text);
+        QCOMPARE(lines.mid(0, 2), (QStringList{u"IX40 Livello2 blu"_s, u"Data: martedì 5 marzo 2024"_s}));
+        QVERIFY(lines.at(2).startsWith(u"Il mio modello: x + 1"_s) && text.join(u' ').contains(u"…"_s));
+        QVERIFY(lines.contains(content.summary) && lines.contains(u"7 14 15 ✗ altro colore"_s) &&
+                lines.contains(u"199 398 399 ✗"_s));
+        const qsizetype pages = text.join(u'\n').count(u'\f');
+        QVERIFY(pages > 1 && lines.count(u"input output modello verifica nota"_s) == pages);
+        QVERIFY(!notebookpdf::write(dir.filePath(u"quaderno.pdf/no.pdf"_s), content, &error) &&
+                !error.isEmpty());
     }
 
 private:
