@@ -6,7 +6,6 @@
 
 #include "files/logprintout.h"
 #include "files/mechanismrecord.h"
-#include "files/notebookpdf.h"
 #include "files/pdftext.h"
 #include "guide/guideagent.h"
 #include "guide/guidewindows.h"
@@ -750,16 +749,12 @@ private slots:
         QTest::mouseClick(control("salvaPdf"), Qt::LeftButton);
         QVERIFY2(refusals.isEmpty(), qPrintable(refusals.join(u' ')));
         QVERIFY(control<QLabel>("salvaMessaggio")->text().contains(QStringLiteral("quaderno-prova.pdf")));
-        const QString lines = visibleLines(pdfTextLines(chosen + QStringLiteral(".pdf"))).join(u'\n') + u'\n';
-        const QString wanted[] = {QStringLiteral("IX40 Livello1 verde\n"),
-                                  QStringLiteral("\nData: "),
-                                  QStringLiteral("\nIl mio modello: x - %1\n").arg(k_),
-                                  QStringLiteral("\ninput output modello verifica nota\n5 "),
-                                  QStringLiteral(" altro meccanismo\n0 ? %1 ✗\n").arg(minus(0)),
-                                  QStringLiteral("\n20.5 %1 %1 ✓\n").arg(minus(20.5)),
-                                  QStringLiteral("\n30 %1 %1 ✓ previsione\n").arg(minus(30))};
-        for (const QString &line : wanted)
-            QVERIFY2(lines.contains(line), qPrintable(line + QStringLiteral(" not in:\n") + lines));
+        // The page layout is the file tests' concern; here, that the saved notebook is this one.
+        const QStringList lines = visibleLines(pdfTextLines(chosen + QStringLiteral(".pdf")));
+        QVERIFY2(lines.value(0) == "IX40 Livello1 verde" &&
+                     lines.contains(QStringLiteral("Il mio modello: x - %1").arg(k_)) &&
+                     lines.contains(QStringLiteral("30 %1 %1 ✓ previsione").arg(minus(30))),
+                 qPrintable(lines.join(u'\n')));
         // A folder that cannot be written: the notebook says so, calmly.
         auto unwritable = std::make_unique<FixedChooser>();
         unwritable->name = QStringLiteral("/nonexistent/quaderno");
@@ -784,22 +779,6 @@ private slots:
         for (QAbstractAxis *axis : dock()->plot()->chart()->axes())
             QVERIFY(std::isfinite(qobject_cast<QCategoryAxis *>(axis)->min()) &&
                     std::isfinite(qobject_cast<QCategoryAxis *>(axis)->max()));
-    }
-
-    void longNotebookTakesSeveralPages() {
-        notebookpdf::Content content{"IX40\tLivello2\tblu", QDate(2024, 3, 5), "x * 2", {}, {}, {}};
-        for (int i = 0; i < 200; ++i) {
-            const QString x = QString::number(i), y = QString::number(2 * i);
-            content.rows.append({x, y, y, QStringLiteral("✓"), {}, true});
-        }
-        const QString pdf = files_.filePath(QStringLiteral("lungo.pdf"));
-        QVERIFY(notebookpdf::write(pdf, content));
-        const QStringList text = pdfTextLines(pdf), lines = visibleLines(text);
-        QCOMPARE(lines.at(1), QStringLiteral("Data: martedì 5 marzo 2024"));
-        // Every page starts its part of the table with the column titles.
-        const qsizetype pages = text.join(u'\n').count(u'\f');
-        QVERIFY(pages > 1 && lines.count(QStringLiteral("input output modello verifica nota")) == pages);
-        QVERIFY(lines.contains(QStringLiteral("199 398 398 ✓")));
     }
 };
 
