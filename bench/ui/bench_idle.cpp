@@ -3,10 +3,12 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
 #include <QTest>
 #include <QThread>
 
+#include <malloc.h>
 #include <unistd.h>
 
 using namespace ingranix;
@@ -18,6 +20,7 @@ class IdleBench : public QObject {
     Q_OBJECT
 private slots:
     void tick();
+    void logLineMemory();
     void idleCpuAndMemory();
 
 private:
@@ -37,6 +40,26 @@ void IdleBench::tick() {
     QBENCHMARK {
         window.game().Timer1_Timer();
     }
+}
+
+// The experiment log grows by a line per experiment, by design (a new mechanism clears it): what a
+// line costs on the heap of the real window, its list line included.
+void IdleBench::logLineMemory() {
+    MainWindow window(QCoreApplication::applicationDirPath());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *in1 = window.findChild<QLineEdit *>(QStringLiteral("in1"));
+    const auto experiments = [&](int from, int count) {
+        for (int i = from; i < from + count; ++i) {
+            in1->setText(QString::number(i));
+            window.game().exp_Click();
+        }
+    };
+    experiments(0, 100); // the guide's reactions to the first experiments come and go
+    malloc_trim(0);
+    const double before = double(mallinfo2().uordblks);
+    experiments(1000, 5000);
+    qInfo("one logged experiment: %.0f bytes of heap", (double(mallinfo2().uordblks) - before) / 5000);
 }
 
 double IdleBench::cpuSeconds(qint64 pid) {

@@ -25,7 +25,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <malloc.h>
 #include <unistd.h>
 
 using namespace ingranix;
@@ -819,23 +818,6 @@ class StormTest : public WindowTest {
     }
 
 private slots:
-    // The experiment log grows by a line per experiment, by design; a line must stay cheap.
-    void logLineCostsLittle() {
-        const auto experiments = [this](int from, int count) {
-            for (int i = from; i < from + count; ++i) {
-                control<QLineEdit>("in1")->setText(QString::number(i));
-                game().exp_Click();
-            }
-        };
-        experiments(0, 100); // the guide's reactions to the first experiments come and go
-        malloc_trim(0);
-        const double before = double(mallinfo2().uordblks);
-        experiments(1000, 5000);
-        const double perLine = (double(mallinfo2().uordblks) - before) / 5000;
-        QVERIFY2(perLine < 2048, qPrintable(QStringLiteral("%1 bytes per line").arg(perLine)));
-        game().Command1_Click(); // the storm starts from an empty log
-    }
-
     void memoryStopsGrowing() {
         const int events = std::max(qEnvironmentVariableIntValue("INGRANIX_STORM_EVENTS"), 0);
         QRandomGenerator random(qEnvironmentVariable("INGRANIX_STORM_SEED", QStringLiteral("12")).toUInt());
