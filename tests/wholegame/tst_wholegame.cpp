@@ -28,6 +28,7 @@
 #include <unistd.h>
 
 using namespace ingranix;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -36,7 +37,7 @@ QString fault() {
 }
 
 double scaleFactor() {
-    return qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble();
+    return qEnvironmentVariable("QT_SCALE_FACTOR", u"1"_s).toDouble();
 }
 
 // Folders made before QApplication exists; they live until the process ends.
@@ -50,7 +51,7 @@ QTemporaryDir &scratch() {
 void prepareFault() {
     if (fault() == u"nospeech") {
         // Qt's plugin folders as links, all but the speech engines.
-        const QString folder = scratch().filePath(QStringLiteral("plugins"));
+        const QString folder = scratch().filePath(u"plugins"_s);
         const QDir system(QLibraryInfo::path(QLibraryInfo::PluginsPath));
         QDir().mkpath(folder);
         for (const QString &entry : system.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
@@ -59,9 +60,9 @@ void prepareFault() {
         QCoreApplication::setLibraryPaths({folder});
     } else if (fault() == u"vanishing") {
         // The game plays from a copy of its pictures, movies and guide, which the test later removes.
-        const QString copy = scratch().filePath(QStringLiteral("resources"));
+        const QString copy = scratch().filePath(u"resources"_s);
         QDir().mkpath(copy);
-        const QDir build(QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath());
+        const QDir build(QFileInfo(QFile::symLinkTarget(u"/proc/self/exe"_s)).absolutePath());
         for (const QFileInfo &entry : build.entryInfoList(QDir::Files))
             if (!entry.isExecutable())
                 QFile::copy(entry.absoluteFilePath(), copy + u'/' + entry.fileName());
@@ -70,7 +71,7 @@ void prepareFault() {
 
 QString resourceFolder() {
     if (fault() == u"noresources" || fault() == u"vanishing")
-        return scratch().filePath(QStringLiteral("resources")); // none there, or later none
+        return scratch().filePath(u"resources"_s); // none there, or later none
     return QCoreApplication::applicationDirPath();
 }
 
@@ -79,7 +80,7 @@ QString resource(const char *name) {
 }
 
 double residentMiB() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
+    QFile statm(u"/proc/self/statm"_s);
     const QList<QByteArray> fields =
         statm.open(QIODevice::ReadOnly) ? statm.readAll().split(' ') : QList<QByteArray>();
     return fields.size() > 1 ? fields.at(1).toDouble() * double(sysconf(_SC_PAGESIZE)) / (1 << 20) : -1;
@@ -116,14 +117,14 @@ void answerFileDialog(QObject *context, const QString &path, QStringList *refusa
         }
         if ((*shown)++ == 0 && whenShown)
             whenShown();
-        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        auto *edit = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s);
         QAbstractButton *accept = nullptr;
         if (auto *buttons = dialog->findChild<QDialogButtonBox *>())
             for (QAbstractButton *button : buttons->buttons())
                 accept = buttons->buttonRole(button) == QDialogButtonBox::AcceptRole ? button : accept;
         if (!refusals->isEmpty() || *shown > 200 || !edit || !accept) {
             if (refusals->isEmpty())
-                *refusals << QStringLiteral("the dialog stayed open");
+                *refusals << u"the dialog stayed open"_s;
             return dialog->reject();
         }
         if (*shown % 10 != 1) // every half second: the dialog may still be looking the name up
@@ -132,7 +133,7 @@ void answerFileDialog(QObject *context, const QString &path, QStringList *refusa
         if (accept->isEnabled())
             QTest::mouseClick(accept, Qt::LeftButton);
         else if (!QFileInfo(path).dir().exists()) // its folder went: the dialog will not take it
-            *refusals << accept->text() + QStringLiteral(" disabled");
+            *refusals << accept->text() + u" disabled"_s;
     });
     poll->start(50);
 }
@@ -220,7 +221,7 @@ private slots:
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()) && activate());
         QTRY_VERIFY_WITH_TIMEOUT(game().started(), 10000);
-        game().setDecimalSeparator(QStringLiteral("."));
+        game().setDecimalSeparator(u"."_s);
         // Offscreen, every window shown takes the activation, the guide's too, whatever it asks.
         if (QGuiApplication::platformName() == u"offscreen")
             control<QAction>("Nascondi")->trigger();
@@ -233,7 +234,7 @@ class WholeGameTest : public WindowTest {
 private slots:
     void startsAsDesigned() {
         // A fault run that silently had no fault would prove nothing.
-        const QString kind = fault(), lights = game().resourcePath(QStringLiteral("lucir.gif"));
+        const QString kind = fault(), lights = game().resourcePath(u"lucir.gif"_s);
         const bool inPlace = kind == u"noprinter"     ? QPrinterInfo::defaultPrinter().isNull()
                              : kind == u"nospeech"    ? QTextToSpeech::availableEngines().isEmpty()
                              : kind == u"noresources" ? !QFileInfo::exists(lights)
@@ -254,7 +255,7 @@ private slots:
                                         {"Label6", "text", "X"}};
         for (const auto &[name, property, text] : texts)
             QCOMPARE(control(name)->property(property).toString(), QString::fromUtf8(text));
-        QCOMPARE(control<QListWidget>("List1")->item(0)->text(), QStringLiteral("in\tout"));
+        QCOMPARE(control<QListWidget>("List1")->item(0)->text(), u"in\tout"_s);
         for (const char *name : {"List1", "Frame4", "in2", "lbl2", "lbl4", "out2"})
             QVERIFY2(!control(name)->isVisible(), name);
         // The lights blink; where their pictures are missing they keep the red light built into the program.
@@ -305,7 +306,7 @@ private slots:
         control("Frame4")->show();
         auto *out1 = control<OutputLabel>("out1");
         const QString shown = out1->text();
-        out1->setCaption(QStringLiteral("-0.000123456789012346"));
+        out1->setCaption(u"-0.000123456789012346"_s);
         QStringList cut;
         for (QWidget *widget : window_->findChildren<QWidget *>()) {
             QString text;
@@ -323,11 +324,11 @@ private slots:
                 continue;
             const QSize needed = widget->fontMetrics().boundingRect(QRect(), 0, text).size();
             if (needed.width() > room.width() || needed.height() > room.height())
-                cut << widget->objectName() + QStringLiteral(": ") + text;
+                cut << widget->objectName() + u": "_s + text;
         }
         out1->setCaption(shown);
         control("Frame4")->hide();
-        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u"; "_s)));
     }
 
     void typedTextIsNoChoice_data() {
@@ -355,9 +356,9 @@ private slots:
             control("in1")->setFocus();
         QVERIFY(combo->count() == 4 && combo->currentText() == typed);
         QCOMPARE(game().levelChoiceCount() + game().colourChoiceCount(), 0);
-        QCOMPARE(control<QGroupBox>("Frame1")->title(), QStringLiteral("Frame1"));
+        QCOMPARE(control<QGroupBox>("Frame1")->title(), u"Frame1"_s);
         QCOMPARE(game().gearColour(), colour);
-        experiment(QStringLiteral("6"), true);
+        experiment(u"6"_s, true);
     }
 
     void chooseByMouseAndKeyboard() {
@@ -389,46 +390,45 @@ private slots:
             QTest::keyClick(combo->view(), Qt::Key_Down);
         QTest::keyClick(combo->view(), Qt::Key_Return);
         QTRY_VERIFY(!combo->view()->isVisible());
-        QCOMPARE(game().gearColour(), QStringLiteral("blu"));
+        QCOMPARE(game().gearColour(), u"blu"_s);
         QCOMPARE(in1Colour(), QColor(0, 0, 255));
     }
 
     void experiments() {
         // By the button and by Enter, each logged; a new mechanism empties the log down to its header.
-        experiment(QStringLiteral("5"), false);
-        experiment(QStringLiteral("-3"), true);
+        experiment(u"5"_s, false);
+        experiment(u"-3"_s, true);
         QTest::mouseClick(control("Command1"), Qt::LeftButton);
         QVERIFY(control<QListWidget>("List1")->count() == 1 && window_->focusWidget() == control("in1"));
-        experiment(QStringLiteral("4"), true);
+        experiment(u"4"_s, true);
     }
 
     void saveAndOpenThroughDialogs() {
         const MachineSettings saved = game().settings();
-        const QString path = files_.filePath(QStringLiteral("partita"));
+        const QString path = files_.filePath(u"partita"_s);
         QStringList refusals;
         answerFileDialog(this, path, &refusals);
         clickMenu("file", "salva");
         QVERIFY2(refusals.isEmpty(), qPrintable(refusals.join(u' ')));
-        QVERIFY2(QFileInfo::exists(path + QStringLiteral(".txt")), "the save dialog's name gets .txt");
+        QVERIFY2(QFileInfo::exists(path + u".txt"_s), "the save dialog's name gets .txt");
         // The player moves on (the new mechanism follows the clock's seconds, so the test makes sure
         // every saved fact differs), then opens the saved game again.
         QTest::mouseClick(control("Command1"), Qt::LeftButton);
         game().setMechanismIndex(qint16(saved.mechanismIndex % 9 + 1));
         game().setMechanismConstants(ConstantsTable());
-        game().setGearColour(QStringLiteral("verde"));
-        answerFileDialog(this, path + QStringLiteral(".txt"), &refusals);
+        game().setGearColour(u"verde"_s);
+        answerFileDialog(this, path + u".txt"_s, &refusals);
         clickMenu("file", "apri");
         QVERIFY2(refusals.isEmpty(), qPrintable(refusals.join(u' ')));
         QVERIFY(game().settings() == saved && control<QComboBox>("Combo1")->currentText() == "Livello3" &&
                 control<QComboBox>("Combo2")->currentText() == "blu");
         QTRY_COMPARE(window_->focusWidget(), control("in1"));
-        experiment(QStringLiteral("9"), true);
+        experiment(u"9"_s, true);
     }
 
     void print() {
-        const QString spool =
-            qEnvironmentVariable("INGRANIX_PRINT_SPOOL", QStringLiteral("/var/spool/ingranix-printed"));
-        QStringList seen = QDir(spool).entryList({QStringLiteral("job-*.pdf")});
+        const QString spool = qEnvironmentVariable("INGRANIX_PRINT_SPOOL", u"/var/spool/ingranix-printed"_s);
+        QStringList seen = QDir(spool).entryList({u"job-*.pdf"_s});
         const QStringList expected =
             logprintout::lines(control<QComboBox>("Combo1")->currentText(),
                                control<QComboBox>("Combo2")->currentText(), game().experimentLog());
@@ -442,22 +442,22 @@ private slots:
             // The guide tells the player, calmly; no dialog, and the game goes on.
             QVERIFY(guideSays("Non sono riuscito a stampare", [&] { clickMenu("file", "stampa"); }));
             QVERIFY(QApplication::activeModalWidget() == nullptr);
-            return experiment(QStringLiteral("1"), false);
+            return experiment(u"1"_s, false);
         }
         clickMenu("file", "stampa");
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         // Other programs may print into the same queue meanwhile: ours is the new job with our text.
         // Each job is read once, when it first bears its name (it is whole by then).
-        QString difference = QStringLiteral("no new job in ") + spool;
+        QString difference = u"no new job in "_s + spool;
         const auto ourJobCame = [&] {
-            for (const QString &name : QDir(spool).entryList({QStringLiteral("job-*.pdf")})) {
+            for (const QString &name : QDir(spool).entryList({u"job-*.pdf"_s})) {
                 if (seen.contains(name))
                     continue;
                 seen << name;
                 const QString mismatch = comparePrinted(pdfTextLines(spool + u'/' + name), expected);
                 if (mismatch.isEmpty())
                     return true;
-                difference += QStringLiteral("\n%1: %2").arg(name, mismatch);
+                difference += u"\n%1: %2"_s.arg(name, mismatch);
             }
             return false;
         };
@@ -502,7 +502,7 @@ private slots:
             clickMenu("Assmenu", item);
             QTRY_VERIFY_WITH_TIMEOUT(window_->guide().isShownOnScreen() == (item[0] == 'M'), 20000);
         }
-        experiment(QStringLiteral("2"), false); // the game answers while the guide is away
+        experiment(u"2"_s, false); // the game answers while the guide is away
     }
 
     // Things go while the game plays: its pictures, movies and guide file, a folder while the file
@@ -513,27 +513,26 @@ private slots:
         choose("Combo2", 0);
         QVERIFY(control<MoviePlayer>("shock1")->hasMovie() && QDir(resourceFolder()).removeRecursively());
         const qint16 tick = game().lightTick();
-        experiment(QStringLiteral("3"), false); // the movie of a file now gone plays
+        experiment(u"3"_s, false); // the movie of a file now gone plays
         choose("Combo2", 1);
         QVERIFY(!control<MoviePlayer>("shock1")->hasMovie());
-        experiment(QStringLiteral("6"), true);
+        experiment(u"6"_s, true);
         QTRY_VERIFY(game().lightTick() >= tick + 3);
         // Saving into the folder that went: the guide says so.
-        const QString stick = files_.filePath(QStringLiteral("chiavetta"));
+        const QString stick = files_.filePath(u"chiavetta"_s);
         const auto pull = [stick] { QDir(stick).removeRecursively(); };
         QStringList refusals;
         QVERIFY(QDir().mkpath(stick));
-        answerFileDialog(this, stick + QStringLiteral("/partita"), &refusals, pull);
+        answerFileDialog(this, stick + u"/partita"_s, &refusals, pull);
         QVERIFY(guideSays("Non sono riuscito a salvare", [&] { clickMenu("file", "salva"); }));
         QVERIFY(refusals.isEmpty() && !QFileInfo::exists(stick));
         // Opening from it: the dialog does not take the name of a file that is gone; nothing changes.
-        QVERIFY(QDir().mkpath(stick) &&
-                mechanismfile::appendRecord(stick + QStringLiteral("/gioco.txt"), {}));
+        QVERIFY(QDir().mkpath(stick) && mechanismfile::appendRecord(stick + u"/gioco.txt"_s, {}));
         const MachineSettings before = game().settings();
-        answerFileDialog(this, stick + QStringLiteral("/gioco.txt"), &refusals, pull);
+        answerFileDialog(this, stick + u"/gioco.txt"_s, &refusals, pull);
         clickMenu("file", "apri");
         QVERIFY(!refusals.isEmpty() && game().settings() == before);
-        experiment(QStringLiteral("7"), false);
+        experiment(u"7"_s, false);
     }
 
     // The movie player on its own, in the offscreen run only (which the sanitizers watch too). A new
@@ -558,7 +557,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QList<int>, requests);
         QFETCH(int, expected);
-        QFile whole(resource("rosso.gif")), cut(files_.filePath(QStringLiteral("cut.gif")));
+        QFile whole(resource("rosso.gif")), cut(files_.filePath(u"cut.gif"_s));
         QVERIFY(whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly) &&
                 cut.write(whole.read(100)) == 100);
         cut.close();
@@ -618,12 +617,12 @@ private slots:
         QCOMPARE(QGuiApplication::primaryScreen()->geometry().size(), QSize(1280, 1024));
         control<QAction>("Nascondi")->trigger();
         // Before the notebook exists the game keeps the experiments; the notebook shows them when built.
-        experiment(QStringLiteral("5"), true);
+        experiment(u"5"_s, true);
         QVERIFY(!dock());
         narrowest_ = window_->minimumWidth();
         QTest::keyClick(window_.get(), Qt::Key_F2);
         QTRY_VERIFY(dock() && dock()->isVisible() && !dock()->isFloating());
-        QCOMPARE(cell(0, ExperimentTable::InputColumn), QStringLiteral("5"));
+        QCOMPARE(cell(0, ExperimentTable::InputColumn), u"5"_s);
         QTRY_COMPARE(QApplication::focusWidget(), control("modello"));
         // The machine's controls keep their room at the top left; the notebook lies wholly beside them,
         // over the window's whole height.
@@ -639,23 +638,22 @@ private slots:
         choose("Combo1", 0);
         choose("Combo2", 1); // "?" where x <= C(1,2)
         k_ = game().mechanismConstants().at(1, 2);
-        QCOMPARE(cell(0, ExperimentTable::NoteColumn), QStringLiteral("altro meccanismo"));
-        QTest::keyClicks(control("modello"), QStringLiteral("x - %1").arg(k_));
-        experiment(QStringLiteral("0"), false);
-        experiment(QStringLiteral("12"), true);
-        experiment(QStringLiteral("20.5"), false);
+        QCOMPARE(cell(0, ExperimentTable::NoteColumn), u"altro meccanismo"_s);
+        QTest::keyClicks(control("modello"), u"x - %1"_s.arg(k_));
+        experiment(u"0"_s, false);
+        experiment(u"12"_s, true);
+        experiment(u"20.5"_s, false);
         QCOMPARE(table()->rowCount(), 4);
         QCOMPARE(QStringList({row(1), row(2), row(3)}),
                  QStringList({"0|?|" + minus(0) + "|✗|previsione",
                               "12|" + minus(12) + u'|' + minus(12) + "|✓|previsione",
                               "20.5|" + minus(20.5) + u'|' + minus(20.5) + "|✓|previsione"}));
         const QString summary = control<QLabel>("riepilogo")->text();
-        QVERIFY2(summary.startsWith(QStringLiteral("Il tuo modello spiega 2 esperimenti su 3")) &&
-                     summary.contains(QStringLiteral("ha previsto 2 esperimenti nuovi di fila")),
+        QVERIFY2(summary.startsWith(u"Il tuo modello spiega 2 esperimenti su 3"_s) &&
+                     summary.contains(u"ha previsto 2 esperimenti nuovi di fila"_s),
                  qPrintable(summary));
-        QTest::keyClicks(control("in1"), QStringLiteral("7"));
-        QCOMPARE(control<QLabel>("previsione")->text(),
-                 QStringLiteral("Il tuo modello prevede: ") + minus(7));
+        QTest::keyClicks(control("in1"), u"7"_s);
+        QCOMPARE(control<QLabel>("previsione")->text(), u"Il tuo modello prevede: "_s + minus(7));
         control<QLineEdit>("in1")->clear();
         // The plot: the three counted experiments, "?" on its band above, the model's value beside each.
         NotebookPlot *plot = dock()->plot();
@@ -665,7 +663,7 @@ private slots:
         QVERIFY(plot->modelPoints().contains(QPointF(0, -k_)));
         auto *outputAxis = qobject_cast<QCategoryAxis *>(plot->chart()->axes(Qt::Vertical).constFirst());
         auto *inputAxis = qobject_cast<QCategoryAxis *>(plot->chart()->axes(Qt::Horizontal).constFirst());
-        QVERIFY(outputAxis->categoriesLabels().contains(QStringLiteral("?")));
+        QVERIFY(outputAxis->categoriesLabels().contains(u"?"_s));
         for (const QPointF &point : plot->outputPoints() + plot->modelPoints())
             QVERIFY(inputAxis->min() < point.x() && point.x() < inputAxis->max() &&
                     outputAxis->min() < point.y() && point.y() < outputAxis->max());
@@ -675,7 +673,7 @@ private slots:
                 table()->index(2, ExperimentTable::MarkColumn).data(Qt::AccessibleTextRole) == "spiegato");
         // A mistake in the model is told under the field, its place underlined, and the marks wait for the
         // fix.
-        QTest::keyClicks(control("modello"), QStringLiteral(" * (2"));
+        QTest::keyClicks(control("modello"), u" * (2"_s);
         const auto &error = dock()->notebook().model().error();
         QTextDocument shown;
         shown.setHtml(control<QLabel>("modelloMessaggio")->text());
@@ -708,7 +706,7 @@ private slots:
         QFETCH(int, item);
         const int before = control<QComboBox>(qPrintable(selector))->currentIndex();
         if (item < 0)
-            control<QComboBox>(qPrintable(selector))->setEditText(QStringLiteral("Livello2"));
+            control<QComboBox>(qPrintable(selector))->setEditText(u"Livello2"_s);
         else
             choose(qPrintable(selector), item);
         for (int row = 1; row < 4; ++row)
@@ -722,7 +720,7 @@ private slots:
         // Closed by its button or F2, opened by F2 or the menu bar: nothing is lost, and an experiment
         // run while it was closed is there. A window made narrow meanwhile widens to make room again.
         const QString model = control<QLineEdit>("modello")->text();
-        QTest::mouseClick(dock()->findChild<QAbstractButton *>(QStringLiteral("qt_dockwidget_closebutton")),
+        QTest::mouseClick(dock()->findChild<QAbstractButton *>(u"qt_dockwidget_closebutton"_s),
                           Qt::LeftButton);
         QTRY_VERIFY(!dock()->isVisible());
         QTest::keyClick(window_.get(), Qt::Key_F2);
@@ -731,7 +729,7 @@ private slots:
         QTRY_VERIFY(!dock()->isVisible() && window_->minimumWidth() == narrowest_);
         window_->resize(narrowest_, window_->height());
         QTRY_COMPARE(window_->width(), narrowest_);
-        experiment(QStringLiteral("30"), true);
+        experiment(u"30"_s, true);
         clickMenu(nullptr, "quaderno");
         QTRY_VERIFY(dock()->isVisible() && dock()->width() >= 300 && window_->minimumWidth() > narrowest_);
         QVERIFY(window_->screen()->geometry().contains(window_->frameGeometry()));
@@ -742,25 +740,25 @@ private slots:
     }
 
     void savesPdfThroughTheDialog() {
-        const QString chosen = files_.filePath(QStringLiteral("quaderno-prova"));
+        const QString chosen = files_.filePath(u"quaderno-prova"_s);
         QStringList refusals;
         answerFileDialog(this, chosen, &refusals);
         QTest::mouseClick(control("salvaPdf"), Qt::LeftButton);
         QVERIFY2(refusals.isEmpty(), qPrintable(refusals.join(u' ')));
-        QVERIFY(control<QLabel>("salvaMessaggio")->text().contains(QStringLiteral("quaderno-prova.pdf")));
+        QVERIFY(control<QLabel>("salvaMessaggio")->text().contains(u"quaderno-prova.pdf"_s));
         // The page layout is the file tests' concern; here, that the saved notebook is this one.
-        const QStringList lines = visibleLines(pdfTextLines(chosen + QStringLiteral(".pdf")));
+        const QStringList lines = visibleLines(pdfTextLines(chosen + u".pdf"_s));
         QVERIFY2(lines.value(0) == "IX40 Livello1 verde" &&
-                     lines.contains(QStringLiteral("Il mio modello: x - %1").arg(k_)) &&
-                     lines.contains(QStringLiteral("30 %1 %1 ✓ previsione").arg(minus(30))),
+                     lines.contains(u"Il mio modello: x - %1"_s.arg(k_)) &&
+                     lines.contains(u"30 %1 %1 ✓ previsione"_s.arg(minus(30))),
                  qPrintable(lines.join(u'\n')));
         // A folder that cannot be written: the notebook says so, calmly.
         auto unwritable = std::make_unique<FixedChooser>();
-        unwritable->name = QStringLiteral("/nonexistent/quaderno");
+        unwritable->name = u"/nonexistent/quaderno"_s;
         dock()->setFileChooser(std::move(unwritable));
         QTest::mouseClick(control("salvaPdf"), Qt::LeftButton);
         QVERIFY(QApplication::activeModalWidget() == nullptr);
-        QVERIFY(control<QLabel>("salvaMessaggio")->text().startsWith(QStringLiteral("Non sono riuscito")));
+        QVERIFY(control<QLabel>("salvaMessaggio")->text().startsWith(u"Non sono riuscito"_s));
     }
 
     void newMechanismEmptiesTheTable() {
@@ -772,8 +770,8 @@ private slots:
         auto *view = control<QTableView>("esperimenti");
         QVERIFY(view->viewport()->rect().contains(view->visualRect(table()->index(39, 0))));
         // Numbers near the double's limits stay in the table but off the plot, whose axes stay finite.
-        experiment(QStringLiteral("1E+308"), true);
-        experiment(QStringLiteral("-1E+308"), true);
+        experiment(u"1E+308"_s, true);
+        experiment(u"-1E+308"_s, true);
         QVERIFY(table()->rowCount() == 42 && dock()->plot()->outputPoints().size() == 40);
         for (QAbstractAxis *axis : dock()->plot()->chart()->axes())
             QVERIFY(std::isfinite(qobject_cast<QCategoryAxis *>(axis)->min()) &&
@@ -820,7 +818,7 @@ class StormTest : public WindowTest {
 private slots:
     void memoryStopsGrowing() {
         const int events = std::max(qEnvironmentVariableIntValue("INGRANIX_STORM_EVENTS"), 0);
-        QRandomGenerator random(qEnvironmentVariable("INGRANIX_STORM_SEED", QStringLiteral("12")).toUInt());
+        QRandomGenerator random(qEnvironmentVariable("INGRANIX_STORM_SEED", u"12"_s).toUInt());
         // The notebook is built now, its PDF dialog answered "cancel" as a player would; any dialog
         // that comes up anyway is closed and noted.
         clickMenu(nullptr, "quaderno");
