@@ -412,17 +412,19 @@ private slots:
         guide.show();
         QVERIFY(waitIdle(guide));
         // It ends with its sound, seconds before the estimate from its length would end it (blanks cost the
-        // estimate time, not the voice) and the deadline a silent voice runs into. A busy machine may slow
-        // the voice, so the end is measured against the sound, with room for the service's own delays.
+        // estimate time, not the voice), and is never cut by the deadline drawn from that length. A busy
+        // machine may slow the voice, so the end is measured against the sound, with room for delays.
         QString text = "Il tuo modello è valido se con esso riesci a indovinare il risultato di ogni "
                        "esperimento.";
         text.replace(' ', "    ");
         const double estimate = speech::estimateMs(text) / 1000.0;
+        const double deadline = GuideAgent::speechDeadlineMs(speech::estimateMs(text)) / 1000.0;
         double took = 0;
         const double sound = heardDuring([&] { took = msToSay(guide, text) / 1000.0; });
         qInfo("heard for %.2f s, the request took %.2f s, its estimate %.2f s", sound, took, estimate);
         QVERIFY2(sound > 1.0, "the speech was not heard");
         QVERIFY2(took > sound - 0.2 && took < sound + 1.5, "the speech did not end with its sound");
+        QVERIFY2(took < deadline - 1.0 && guide.hasVoice(), "the voice was cut by its deadline");
         // Nascondi silences the voice at once.
         double hidden = 0;
         const double cut = heardDuring([&] {
