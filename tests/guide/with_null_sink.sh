@@ -54,4 +54,4 @@ daemons+=($!)
 for _ in $(seq 1 50); do [[ -S $dir/speechd.sock ]] && break; sleep 0.1; done
 [[ -S $dir/speechd.sock ]] || skip "speech-dispatcher did not start: $(tail -n 3 "$dir/log/speechd.out" 2>/dev/null)"
 
-timeout 60 "$@"
+timeout 100 "$@"
