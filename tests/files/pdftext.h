@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QPointF>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringList>
 
 // The lines of a PDF as pdftotext (poppler-utils) lays them out; it ends every page with a form feed.
@@ -30,4 +32,19 @@ inline QString comparePrinted(const QStringList &text, const QStringList &expect
         return {};
     return QStringLiteral("printed:\n") + printed.join(u'\n') + QStringLiteral("\nexpected:\n") +
            wanted.join(u'\n');
+}
+
+// The words of a PDF's page with the top left corner of each, in points, in the order drawn.
+inline QList<std::pair<QString, QPointF>> pdfWords(const QString &pdfPath, int page = 1) {
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page),
+                     QStringLiteral("-l"), QString::number(page), pdfPath, QStringLiteral("-")});
+    pdftotext.waitForFinished(30000);
+    static const QRegularExpression word(
+        QString::fromLatin1(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)<)re"));
+    QList<std::pair<QString, QPointF>> words;
+    for (const auto &m : word.globalMatch(QString::fromUtf8(pdftotext.readAllStandardOutput())))
+        words.append({m.captured(3), QPointF(m.captured(1).toDouble(), m.captured(2).toDouble())});
+    return words;
 }

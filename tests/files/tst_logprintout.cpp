@@ -50,6 +50,8 @@ private slots:
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
         const qsizetype pages = text.join(u'\n').count(u'\f');
         QVERIFY(pages >= 5 && pages <= 10);
+        // Every page, the first too, starts its text at the same height.
+        QCOMPARE(pdfWords(pdf, 1).value(0).second.y(), pdfWords(pdf, 2).value(0).second.y());
     }
 
     void unwritableDocumentIsReported() {
@@ -113,7 +115,16 @@ private slots:
         const QStringList text = pdfTextLines(pdf);
         const QStringList lines = visibleLines(text);
         QCOMPARE(lines.mid(0, 2), (QStringList{u"IX40 Livello2 blu"_s, u"Data: martedì 5 marzo 2024"_s}));
+        QCOMPARE(notebookpdf::headingLines(content).at(3),
+                 u"Il mio modello: "_s + content.model.left(600) + u"…"_s);
         QVERIFY(lines.at(2).startsWith(u"Il mio modello: x + 1"_s) && text.join(u' ').contains(u"…"_s));
+        // The title starts at the page's 15 mm margins, its cells an inch apart.
+        const auto words = pdfWords(pdf);
+        const qreal margin = 15 / 25.4 * 72;
+        QVERIFY(words.size() > 3 && words[0].first == u"IX40" && words[2].first == u"blu");
+        QVERIFY(qAbs(words[0].second.x() - margin) < 0.5 && qAbs(words[0].second.y() - margin) < 0.5);
+        QVERIFY(qAbs(words[1].second.x() - margin - 72) < 0.5 &&
+                qAbs(words[2].second.x() - margin - 144) < 0.5);
         QVERIFY(lines.contains(content.summary) && lines.contains(u"7 14 15 ✗ altro colore"_s) &&
                 lines.contains(u"199 398 399 ✗"_s));
         const qsizetype pages = text.join(u'\n').count(u'\f');
