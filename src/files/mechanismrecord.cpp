@@ -147,8 +147,7 @@ QString readRecordText(const QString &path) {
     const qsizetype open = line.indexOf(u'"');
     if (open < 0)
         return line;
-    const qsizetype close = line.indexOf(u'"', open + 1);
-    return close < 0 ? line.mid(open + 1) : line.mid(open + 1, close - open - 1);
+    return line.mid(open + 1).section(u'"', 0, 0); // up to the closing quote, if there is one
 }
 
 void applyRecord(QStringView record, MechanismState &state) {

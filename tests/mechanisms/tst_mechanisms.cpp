@@ -95,6 +95,7 @@ private slots:
         row("1E-05", 0.00001, period, u"1E-05"_s);
         row("two-digit exponent", -1.5e-10, period, u"-1.5E-10"_s);
         row("rounds up to 0.0001", 0.00009999999999999999, period, u"0.0001"_s);
+        row("rounded to 15 digits, no fraction left", 123456789012345.6, comma, u"123456789012346"_s);
     }
 
     void numberText() {
