@@ -14,6 +14,7 @@ struct MechanismState {
     QString gearColour;
     qint16 mechanismIndex = 1;
     ConstantsTable constants;
+    bool operator==(const MechanismState &) const = default;
 };
 
 namespace mechanismfile {

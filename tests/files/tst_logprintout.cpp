@@ -2,7 +2,6 @@
 #include "files/notebookpdf.h"
 #include "pdftext.h"
 
-#include <QDir>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTemporaryDir>
@@ -11,23 +10,7 @@
 using namespace ingranix;
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
 const QString header = u"in\tout"_s;
-
-// The newest document the virtual printer of tools/ci/setup-printer.sh kept, with its time of writing:
-// a job id used again after the printing system lost its history writes over an old file.
-QFileInfo newestJob() {
-    const QFileInfoList jobs =
-        QDir(u"/var/spool/ingranix-printed"_s).entryInfoList({u"job-*.pdf"_s}, QDir::Files, QDir::Time);
-    return jobs.isEmpty() ? QFileInfo() : jobs.first();
-}
-
-QString stamp(const QFileInfo &file) {
-    return file.fileName() + file.lastModified().toString(Qt::ISODateWithMs);
-}
-
-} // namespace
 
 class TestLogPrintout : public QObject {
     Q_OBJECT
@@ -63,20 +46,6 @@ private slots:
         QString error;
         QVERIFY(!logprintout::render(printer, {header}, &error));
         QVERIFY(!error.isEmpty());
-    }
-
-    void printsOneJobOnTheDefaultPrinter() {
-        if (QPrinterInfo::defaultPrinter().printerName() != u"IngranixTest")
-            QSKIP("no virtual printer: run tools/ci/setup-printer.sh as root first");
-        const QStringList printed =
-            logprintout::lines("Livello1", "rosso", {header, "5\t8", "-4\t?", "2,5\t-0,75"});
-        const QString before = stamp(newestJob());
-        QString error;
-        QVERIFY2(logprintout::printOnDefaultPrinter(printed, u"Ingranix"_s, &error), qPrintable(error));
-        QTRY_VERIFY_WITH_TIMEOUT(stamp(newestJob()) != before, 30000);
-        const QString difference = comparePrinted(pdfTextLines(newestJob().filePath()), printed);
-        QVERIFY2(difference.isEmpty(), qPrintable(difference));
-        QFile::remove(newestJob().filePath());
     }
 
     void printerProblemsAreReported() {
