@@ -33,8 +33,10 @@ private slots:
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
         const qsizetype pages = text.join(u'\n').count(u'\f');
         QVERIFY(pages >= 5 && pages <= 10);
-        // Every page, the first too, starts its text at the same height.
-        QCOMPARE(pdfWords(pdf, 1).value(0).second.y(), pdfWords(pdf, 2).value(0).second.y());
+        // Every page, the first too, starts its text at the same height; cells stand an inch apart.
+        const auto words = pdfWords(pdf);
+        QCOMPARE(words.value(0).second.y(), pdfWords(pdf, 2).value(0).second.y());
+        QCOMPARE(words.value(1).second.x() - words.value(0).second.x(), 72.0);
     }
 
     void unwritableDocumentIsReported() {
@@ -94,6 +96,11 @@ private slots:
         QVERIFY(qAbs(words[0].second.x() - margin) < 0.5 && qAbs(words[0].second.y() - margin) < 0.5);
         QVERIFY(qAbs(words[1].second.x() - margin - 72) < 0.5 &&
                 qAbs(words[2].second.x() - margin - 144) < 0.5);
+        // The table's columns are shares of the room between the side margins of an A4 page.
+        const auto output =
+            std::find_if(words.begin(), words.end(), [](const auto &w) { return w.first == "output"; });
+        QVERIFY(output != words.end() &&
+                qAbs(output->second.x() - margin - (595.28 - 2 * margin) * 0.22) < 0.3);
         QVERIFY(lines.contains(content.summary) && lines.contains(u"7 14 15 ✗ altro colore"_s) &&
                 lines.contains(u"199 398 399 ✗"_s));
         const qsizetype pages = text.join(u'\n').count(u'\f');
