@@ -44,7 +44,7 @@ class TestMechanisms : public QObject {
 
 private slots:
     void readInputValue_data() {
-        columns<QString, double>();                                      // text, expected
+        columns<QString, double>();
         const QString tie = u"9007199254740993."_s + QString(800, u'0'); // halfway between two doubles
         row("blanks, tabs and line feeds inside", u" \t1\n2 "_s, 12.0);
         row("comma is not a decimal point", u"3,5"_s, 3.0);
