@@ -1,3 +1,4 @@
+#include "../cases.h"
 #include "files/mechanismrecord.h"
 
 #include <QFile>
@@ -32,10 +33,6 @@ void write(const QString &path, const QByteArray &bytes) {
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-template <typename... Values> void row(const char *name, const Values &...values) {
-    (QTest::newRow(name) << ... << values);
-}
-
 } // namespace
 
 class TestMechanismRecord : public QObject {
@@ -43,11 +40,7 @@ class TestMechanismRecord : public QObject {
 
 private slots:
     void saveTwiceOpenTheFirst_data() {
-        QTest::addColumn<QString>("level");
-        QTest::addColumn<QString>("colour");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QByteArray>("digits");
-        QTest::addColumn<QString>("record");
+        columns<QString, QString, int, QByteArray, QString>(); // level, colour, index, digits, record
         row("Livello2 verde", u"Livello2"_s, u"verde"_s, 5, QByteArray("1234567890123456"),
             u"Livello2*verde*5*1*2*3*4*5*6*7*8*9*0*1*2*3*4*5*6*"_s);
         row("no colour, all 0", u"Livello1"_s, QString(), 0, QByteArray(16, '0'),
@@ -55,11 +48,8 @@ private slots:
     }
 
     void saveTwiceOpenTheFirst() {
-        QFETCH(QString, level);
-        QFETCH(QString, colour);
-        QFETCH(int, index);
-        QFETCH(QByteArray, digits);
-        QFETCH(QString, record);
+        const auto [level, colour, index, digits, record] =
+            fetch<QString, QString, int, QByteArray, QString>();
         const QString path = dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
         const MechanismState saved = state(level, colour, index, digits);
         const MechanismState other = state(u"Livello4"_s, u"blu"_s, 8, QByteArray(16, '1'));
@@ -81,8 +71,7 @@ private slots:
     }
 
     void readsTheFirstRecord_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("expected");
+        columns<QByteArray, QString>(); // bytes, expected
         const QString pi = QString::fromUtf8("pi\u00f9");
         row("empty file", QByteArray(), QString());
         row("empty first line", QByteArray("\n\"second\""), QString());
@@ -98,8 +87,7 @@ private slots:
     }
 
     void readsTheFirstRecord() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, expected);
+        const auto [bytes, expected] = fetch<QByteArray, QString>();
         const QString path = dir.filePath(u"read.txt"_s);
         write(path, bytes);
         QCOMPARE(readRecordText(path), expected);
@@ -141,15 +129,13 @@ private slots:
     }
 
     void names_data() {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<QString>("saved");
+        columns<QString, QString>(); // chosen, saved
         row("no extension", u"meccanismo"_s, u"meccanismo.txt"_s);
         row("already .txt, in any case", u"/home/a/M.TXT"_s, u"/home/a/M.TXT"_s);
     }
 
     void names() {
-        QFETCH(QString, chosen);
-        QFETCH(QString, saved);
+        const auto [chosen, saved] = fetch<QString, QString>();
         QCOMPARE(savePath(chosen), saved);
     }
 

@@ -1,3 +1,4 @@
+#include "../cases.h"
 #include "mechanisms/mechanisms.h"
 #include "mechanisms/numbers.h"
 
@@ -29,10 +30,6 @@ QString run(int level, int index, const QString &colour, ConstantsTable &constan
     return runMechanism(u"Livello%1"_s.arg(level), index, {input, colour, constants, u"."});
 }
 
-template <typename... Values> void row(const char *name, const Values &...values) {
-    (QTest::newRow(name) << ... << values);
-}
-
 // One calculation on one input; `after` names the constants when the run changes them.
 void example(const char *name, int level, int index, const char *colour, const char *constants,
              const QString &input, const char *expected, const char *after = nullptr) {
@@ -47,8 +44,7 @@ class TestMechanisms : public QObject {
 
 private slots:
     void readInputValue_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("expected");
+        columns<QString, double>();
         const QString tie = u"9007199254740993."_s + QString(800, u'0'); // halfway between two doubles
         row("blanks, tabs and line feeds inside", u" \t1\n2 "_s, 12.0);
         row("comma is not a decimal point", u"3,5"_s, 3.0);
@@ -74,8 +70,7 @@ private slots:
     }
 
     void readInputValue() {
-        QFETCH(QString, text);
-        QFETCH(double, expected);
+        const auto [text, expected] = fetch<QString, double>();
         // Exactly (QCOMPARE lets doubles differ in their last bits), and from a view that a digit follows,
         // which must not be read.
         const double x = ingranix::readInputValue(QStringView(text + u'9').chopped(1));
@@ -83,9 +78,7 @@ private slots:
     }
 
     void numberText_data() {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<QString>("separator");
-        QTest::addColumn<QString>("expected");
+        columns<double, QString, QString>(); // value, separator, expected
         const QString period = u"."_s;
         const QString comma = u","_s;
         row("fraction, comma", -5.5, comma, u"-5,5"_s);
@@ -99,19 +92,14 @@ private slots:
     }
 
     void numberText() {
-        QFETCH(double, value);
-        QFETCH(QString, separator);
-        QFETCH(QString, expected);
+        const auto [value, separator, expected] = fetch<double, QString, QString>();
         QCOMPARE(ingranix::numberText(value, separator), expected);
     }
 
     // Every cell of every level on one input: a calculation or a constant in the wrong cell shows.
     void cells_data() {
-        QTest::addColumn<int>("level");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("constants");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QStringList>("captions"); // rosso, verde, blu, grigio
+        // level, index, constants, input, and the captions for rosso, verde, blu, grigio
+        columns<int, int, QString, QString, QStringList>();
 
         // add 4: 10.4, subtract 3: 3.4; n = 6: parity "1", threshold 6 shows "6";
         // on x (index 6): parity "0", threshold "1".
@@ -168,11 +156,8 @@ private slots:
     }
 
     void cells() {
-        QFETCH(int, level);
-        QFETCH(int, index);
-        QFETCH(QString, constants);
-        QFETCH(QString, input);
-        QFETCH(QStringList, captions);
+        const auto [level, index, constants, input, captions] =
+            fetch<int, int, QString, QString, QStringList>();
         const char *const colours[] = {"rosso", "verde", "blu", "grigio"};
         for (int colour = 0; colour < 4; ++colour) {
             ConstantsTable table = makeConstants(constants);
@@ -183,13 +168,7 @@ private slots:
 
     // The boundaries and failures of each kind of calculation, and what runs nothing.
     void examples_data() {
-        QTest::addColumn<int>("level");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("colour");
-        QTest::addColumn<QString>("constants");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<QString>("after");
+        columns<int, int, QString, QString, QString, QString, QString>();
         example("Livello5 runs nothing", 5, 1, "rosso", "", "1", "?");
         example("index 0 runs nothing", 1, 0, "rosso", "", "1", "?");
         example("no colour runs nothing", 1, 1, "", "", "1", "?");
@@ -222,13 +201,8 @@ private slots:
     }
 
     void examples() {
-        QFETCH(int, level);
-        QFETCH(int, index);
-        QFETCH(QString, colour);
-        QFETCH(QString, constants);
-        QFETCH(QString, input);
-        QFETCH(QString, expected);
-        QFETCH(QString, after);
+        const auto [level, index, colour, constants, input, expected, after] =
+            fetch<int, int, QString, QString, QString, QString, QString>();
         ConstantsTable table = makeConstants(constants);
         // Twice: a moved threshold finds nothing more to move and gives the same caption.
         QCOMPARE(run(level, index, colour, table, input), expected);

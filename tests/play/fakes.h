@@ -15,8 +15,7 @@ struct World : Board, Movie, GuideCharacter, Clock, RandomSource, FileChooser, L
     QString in1, out1;
     QString level = "                Livello", colour = "           ingranaggi"; // the selectors' prompts
     float label7 = 1560, movieLeft = 3000;
-    int label7Moves = 0;
-    int second = 0;
+    int label7Moves = 0, second = 0;
     QList<double> draws; // then 0
     std::optional<QString> chosenFile;
     bool printerWorks = true;

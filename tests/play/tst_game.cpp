@@ -1,3 +1,4 @@
+#include "../cases.h"
 #include "fakes.h"
 
 #include <QRegularExpression>
@@ -15,19 +16,14 @@ const QString reaction1 = u"Speak La macchina ha eseguito un calcolo e lo ripete
 const QString openedSpeech = u"Speak è stato aperto il meccanismo di calcolo che hai salvato con il nome "
                              "%1.\\pau=1000\\In questo caso devi inserire solo i dati "_s;
 
-template <typename... Values> void row(const char *name, const Values &...values) {
-    (QTest::newRow(name) << ... << values);
-}
-
 } // namespace
 
 class GameTest : public QObject {
     Q_OBJECT
 private slots:
     void experiment_data() {
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<bool>("byEnter");
-        QTest::addColumn<QString>("caption"); // none: the guide warns and nothing else happens
+        // input, by Enter, caption (none: the guide warns and nothing else happens)
+        columns<QString, bool, QString>();
         row("by button", u"2.5"_s, false, u"6.5"_s);
         row("by Enter, logged too", u"3"_s, true, u"7"_s);
         row("a single blank runs", u" "_s, false, u"4"_s);
@@ -37,9 +33,7 @@ private slots:
 
     // Level 1, index 1, rosso: the input plus 4.
     void experiment() {
-        QFETCH(QString, input);
-        QFETCH(bool, byEnter);
-        QFETCH(QString, caption);
+        const auto [input, byEnter, caption] = fetch<QString, bool, QString>();
         Rig rig;
         rig.playLevel1();
         rig.experiment(input, byEnter);
@@ -58,18 +52,14 @@ private slots:
     }
 
     void label7Travel_data() {
-        QTest::addColumn<float>("start");
-        QTest::addColumn<float>("movieLeft");
-        QTest::addColumn<int>("moves");
+        columns<float, float, int>(); // start, the movie's left, moves
         // Steps of 150 while the label is left of the movie, then it rests at 3120.
         row("ten steps, the last onto the movie's edge", 1560.0f, 3060.0f, 11);
         row("a movie far away does not hold the handler", 1560.0f, 1e30f, 10001);
     }
 
     void label7Travel() {
-        QFETCH(float, start);
-        QFETCH(float, movieLeft);
-        QFETCH(int, moves);
+        const auto [start, movieLeft, moves] = fetch<float, float, int>();
         Rig rig;
         rig.playLevel1();
         rig.world.label7 = start;
@@ -80,18 +70,17 @@ private slots:
     }
 
     void startUp_data() {
-        QTest::addColumn<int>("second");
-        QTest::addColumn<QString>("colour");
+        columns<int, QString>(); // second, colour
         // The units digit of the seconds draws the colour; 0 counts as 1.
         const char *const colours[] = {"rosso", "rosso", "blu",    "verde", "grigio",
                                        "blu",   "verde", "grigio", "rosso", "verde"};
         for (int digit = 0; digit <= 9; ++digit)
-            QTest::addRow("second %d", 50 + digit) << 50 + digit << QString::fromLatin1(colours[digit]);
+            QTest::addRow("second %d", 50 + digit)
+                << std::tuple(50 + digit, QString::fromLatin1(colours[digit]));
     }
 
     void startUp() {
-        QFETCH(int, second);
-        QFETCH(QString, colour);
+        const auto [second, colour] = fetch<int, QString>();
         Rig rig;
         rig.world.second = second;
         rig.game.Form_Activate();
@@ -108,12 +97,9 @@ private slots:
     }
 
     void constants_data() {
-        QTest::addColumn<bool>("newMechanism");
-        QTest::addColumn<int>("second");
-        QTest::addColumn<double>("u"); // C(2,4)'s draw; every other entry draws 0, so d = 1
-        QTest::addColumn<int>("index");
-        QTest::addColumn<int>("entry"); // every entry but C(2,4)
-        QTest::addColumn<int>("c24");
+        // New mechanism or start-up, second, C(2,4)'s draw u (every other entry draws 0, so d = 1),
+        // index, every entry but C(2,4), C(2,4).
+        columns<bool, int, double, int, int, int>();
         // Start-up: t = units of the seconds, d = Int(5u) + 1, v = Int(d (t + 1) / 5) + 1, 10 or more is 5.
         row("start-up: t 7, d 5, C(2,4) not folded", false, 27, 0.999, 1, 2, 9);
         row("start-up: t 8, d 5 gives 10, so 5", false, 48, 0.9, 1, 2, 5);
@@ -131,12 +117,7 @@ private slots:
     }
 
     void constants() {
-        QFETCH(bool, newMechanism);
-        QFETCH(int, second);
-        QFETCH(double, u);
-        QFETCH(int, index);
-        QFETCH(int, entry);
-        QFETCH(int, c24);
+        const auto [newMechanism, second, u, index, entry, c24] = fetch<bool, int, double, int, int, int>();
         Rig rig;
         rig.playLevel1();
         rig.experiment(u"3"_s);
@@ -172,9 +153,7 @@ private slots:
     }
 
     void colourChoice_data() {
-        QTest::addColumn<QString>("colour");
-        QTest::addColumn<QString>("movie");
-        QTest::addColumn<QString>("boxes");
+        columns<QString, QString, QString>(); // colour, movie, boxes
         row("rosso", u"rosso"_s, u"Movie /res/rosso.gif"_s, u"Boxes red all"_s);
         row("verde", u"verde"_s, u"Movie /res/verde.gif"_s, u"Boxes green all"_s);
         row("blu", u"blu"_s, u"Movie /res/blu.gif"_s, u"Boxes blue all"_s);
@@ -183,9 +162,7 @@ private slots:
     }
 
     void colourChoice() {
-        QFETCH(QString, colour);
-        QFETCH(QString, movie);
-        QFETCH(QString, boxes);
+        const auto [colour, movie, boxes] = fetch<QString, QString, QString>();
         QStringList expected = {movie, u"GotoFrame 1"_s, boxes, u"focus"_s};
         expected.removeAll(QString());
         Rig rig;
@@ -213,20 +190,16 @@ private slots:
     }
 
     void gradientBands_data() {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<int>("bandHeight"); // width / 256, at least 1
-        QTest::addColumn<int>("bottom");     // of the last band: 256 bands, or the interior's bottom if lower
+        // width, height, band height (width / 256, at least 1), the last band's bottom (256 bands, or the
+        // interior's bottom if lower)
+        columns<int, int, int, int>();
         row("portrait: the last band reaches the bottom", 16200, 28800, 63, 28800);
         row("4K, past the 16-bit range", 57600, 32400, 225, 57600);
         row("no width", 0, 10, 1, 256);
     }
 
     void gradientBands() {
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(int, bandHeight);
-        QFETCH(int, bottom);
+        const auto [width, height, bandHeight, bottom] = fetch<int, int, int, int>();
         const auto bands = ingranix::gradientBands(width, height);
         QCOMPARE(int(bands.size()), 256);
         for (int k = 0; k < 256; ++k) {
