@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Ingranix and runs every test: once in a normal build, once under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then the input reader's fuzzer for a bounded time.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzzer of the texts a player types for a
+# bounded time.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -30,6 +31,6 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs" -LE 'wholegame|sound'
 
 if [[ -x tools/ci/fuzz.sh ]]; then
-  echo "== Fuzz the input reader"
+  echo "== Fuzz the texts a player types"
   bash tools/ci/fuzz.sh
 fi
