@@ -1,6 +1,7 @@
 // The guide: its scripts, its speech text and its character file, then the character on the screen
 // with a voice that the test controls, and last with its real voice, heard.
 
+#include "../cases.h"
 #include "guide/guideagent.h"
 #include "guide/guidevoice.h"
 #include "guide/guidewindows.h"
@@ -12,6 +13,7 @@
 #include <functional>
 
 using namespace ingranix;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -52,10 +54,6 @@ public:
 
 using Script = std::function<void(GuideCharacter &)>;
 using Start = std::function<void(GuideAgent &)>;
-
-void row(const char *name, const Script &script, const QString &calls) {
-    QTest::newRow(name) << script << calls;
-}
 
 } // namespace
 
@@ -119,8 +117,7 @@ private slots:
     }
 
     void scriptRequests_data() {
-        QTest::addColumn<Script>("script");
-        QTest::addColumn<QString>("expected"); // the calls in order, parted by '|'; a speech by its start
+        columns<Script, QString>(); // script, the calls in order parted by '|' (a speech by its start)
         const Script load = [](GuideCharacter &g) { guidescript::LoadGuide(g, "/opt/ingranix"); };
         const Script greet = [](GuideCharacter &g) { guidescript::GreetPlayer(g, {1921, 1083}); };
         const Script experiments = [](GuideCharacter &g) {
@@ -128,31 +125,30 @@ private slots:
                 guidescript::reactToExperiment(g, count);
         };
         const auto opened = [](const QString &path) {
-            return [path](GuideCharacter &g) { guidescript::announceOpenedFile(g, path); };
+            return Script([path](GuideCharacter &g) { guidescript::announceOpenedFile(g, path); });
         };
-        row("LoadGuide", load, "load merlin /opt/ingranix/merlin.json|language 1040|font Arial 12");
+        row("LoadGuide", load, u"load merlin /opt/ingranix/merlin.json|language 1040|font Arial 12"_s);
         row("GreetPlayer", greet,
-            R"(moveTo 1721,532|show|speak Benvenuti alla ingranix1 1\Pau=500\ |speak \Pau=200\la prima|)"
-            R"(speak \Pau=300|moveTo 166,480|play getattention|play getattention|play gestureleft)");
-        row("CoachAfterColour", guidescript::CoachAfterColour,
-            "moveTo 216,280|play gestureright|speak Bravo");
-        row("controlli", guidescript::explainControls,
-            R"(stopAll|moveTo 166,480|play announce|speak \pau=500\La|play gestureleft|speak \pau=500\Questo)");
-        row("operazioni", guidescript::explainOperations,
-            R"(stopAll|play read|speak Allora|speak \pau=500\Nel|speak \pau=500\ Se|speak \pau=500\?)");
-        row("Nascondi", guidescript::hideGuide, "stopAll|hide");
-        row("WarnEmptyInput", guidescript::WarnEmptyInput, "play StopListening|speak agisci");
+            uR"(moveTo 1721,532|show|speak Benvenuti alla ingranix1 1\Pau=500\ |speak \Pau=200\la prima|)"
+            R"(speak \Pau=300|moveTo 166,480|play getattention|play getattention|play gestureleft)"_s);
+        row("CoachAfterColour", Script(guidescript::CoachAfterColour),
+            u"moveTo 216,280|play gestureright|speak Bravo"_s);
+        row("controlli", Script(guidescript::explainControls),
+            uR"(stopAll|moveTo 166,480|play announce|speak \pau=500\La|play gestureleft|speak \pau=500\Questo)"_s);
+        row("operazioni", Script(guidescript::explainOperations),
+            uR"(stopAll|play read|speak Allora|speak \pau=500\Nel|speak \pau=500\ Se|speak \pau=500\?)"_s);
+        row("Nascondi", Script(guidescript::hideGuide), u"stopAll|hide"_s);
+        row("WarnEmptyInput", Script(guidescript::WarnEmptyInput), u"play StopListening|speak agisci"_s);
         row("experiments 1 to 4", experiments,
-            R"(play gestureleft|speak La|speak Prova|speak Il tuo|speak \pau=500\Quando|play processing)");
+            uR"(play gestureleft|speak La|speak Prova|speak Il tuo|speak \pau=500\Quando|play processing)"_s);
         const QString said = "show|play search|speak è stato aperto il meccanismo di calcolo che hai salvato "
                              "con il nome %1.\\pau=1000\\In questo caso devi inserire solo i dati ";
         row("opened .txt", opened("/home/anna/prova.txt"), said.arg("/home/anna/prova"));
-        row("opened name too short", opened("abc"), "show|play search");
+        row("opened name too short", opened("abc"), u"show|play search"_s);
         row("opened cut inside a surrogate pair", opened("gatto😀abc"), said.arg("gatto"));
     }
     void scriptRequests() {
-        QFETCH(Script, script);
-        QFETCH(QString, expected);
+        const auto [script, expected] = fetch<Script, QString>();
         FakeGuide guide;
         script(guide);
         const QStringList want = expected.split('|');
@@ -175,21 +171,18 @@ private slots:
     }
 
     void parseSpeech_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected"); // the parts parted by '|', a pause as <ms>
-        QTest::newRow("unterminated") << R"(a \pau=300 b)" << QString("a |<300>| b");
-        QTest::newRow("runaway digits: capped")
-            << R"(\pau=99999999999999999999999999\x)" << QString("<10000>|x");
-        QTest::newRow("no number: words kept apart") << R"(a\pau=\b)" << QString("a b");
-        QTest::newRow("+ counts, - is none") << R"(a\pau=+90\b\pau=-5\c)" << QString("a|<90>|b c");
+        columns<QString, QString>(); // text, the parts parted by '|' (a pause as <ms>)
+        row("unterminated", uR"(a \pau=300 b)"_s, u"a |<300>| b"_s);
+        row("runaway digits: capped", uR"(\pau=99999999999999999999999999\x)"_s, u"<10000>|x"_s);
+        row("no number: words kept apart", uR"(a\pau=\b)"_s, u"a b"_s);
+        row("+ counts, - is none", uR"(a\pau=+90\b\pau=-5\c)"_s, u"a|<90>|b c"_s);
         // A megabyte of text would hold the guide for hours; a surrogate pair is never split at the cut.
         const QString runaway = QString(speech::maxSpokenChars - 1, u'a') + "😀" + QString(1 << 20, u'b');
-        QTest::newRow("runaway text")
-            << runaway + R"(\pau=100\)" + runaway << runaway.left(speech::maxSpokenChars - 1) + "|<100>";
+        row("runaway text", runaway + R"(\pau=100\)" + runaway,
+            runaway.left(speech::maxSpokenChars - 1) + "|<100>");
     }
     void parseSpeech() {
-        QFETCH(QString, text);
-        QFETCH(QString, expected);
+        const auto [text, expected] = fetch<QString, QString>();
         QStringList parts;
         for (const speech::Part &part : speech::parse(text))
             parts << (part.kind == part.Pause ? QString("<%1>").arg(part.pauseMs) : part.text);
@@ -197,24 +190,21 @@ private slots:
     }
 
     void badCharacterFile_data() {
-        QTest::addColumn<QByteArray>("content"); // null: no file at all
-        QTest::addColumn<int>("width");          // 7: the caller's model was left alone
-        QTest::addColumn<int>("totalMs");        // of all the animations loaded
+        // content (null: no file at all), width (7: the caller's model was left alone), total ms of the
+        // animations loaded
+        columns<QByteArray, int, int>();
         const QByteArray head = R"({"format":"ingranix-character",)";
-        QTest::newRow("missing file") << QByteArray() << 7 << 0;
-        QTest::newRow("cut short") << QByteArray(head + R"("width":128,"height":)") << 7 << 0;
-        QTest::newRow("somebody else's JSON") << QByteArray(R"({"width":128,"height":160})") << 7 << 0;
+        row("missing file", QByteArray(), 7, 0);
+        row("cut short", QByteArray(head + R"("width":128,"height":)"), 7, 0);
+        row("somebody else's JSON", QByteArray(R"({"width":128,"height":160})"), 7, 0);
         // Out-of-range numbers are clamped, and animations without frames are left out.
-        QTest::newRow("strange numbers")
-            << QByteArray(head + R"("width":1e9,"height":-5,"animations":{
+        row("strange numbers", QByteArray(head + R"("width":1e9,"height":-5,"animations":{
             "wild":{"frames":[{"ms":-100,"pose":{"lift":1e300}},{"ms":1e12},"not a frame",{"pose":null}]},
-            "empty":{"frames":[]}, "":{"frames":[{"ms":100}]}}})")
-            << character::maxFrameSide << character::minFrameMs + character::maxFrameMs + 100;
+            "empty":{"frames":[]}, "":{"frames":[{"ms":100}]}}})"),
+            character::maxFrameSide, character::minFrameMs + character::maxFrameMs + 100);
     }
     void badCharacterFile() {
-        QFETCH(QByteArray, content);
-        QFETCH(int, width);
-        QFETCH(int, totalMs);
+        const auto [content, width, totalMs] = fetch<QByteArray, int, int>();
         QTemporaryDir dir;
         QFile file(dir.filePath("merlin.json"));
         if (!content.isNull())
@@ -244,25 +234,21 @@ private slots:
     }
 
     void speechShowsWordsNeverTags_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("words"); // given to the voice a piece at a time, shown in the balloon
-        QTest::addColumn<int>("atLeastMs");
-        QTest::addColumn<QString>("voice"); // answers at once, never, or none: the balloon keeps its own pace
-        const QString hi = "Ciao a tutti";
-        QTest::newRow("tags any case")
-            << R"(Ciao\PAU=60\a tutti\pau=20\ )" << QStringList{"Ciao", "a tutti"} << 80 << "answers";
-        QTest::newRow("pause alone") << R"(\Pau=60)" << QStringList{} << 60 << "answers";
-        QTest::newRow("no voice") << hi << QStringList{hi} << speech::estimateMs(hi) << "none";
+        // text, words (given to the voice a piece at a time, shown in the balloon), at least ms, voice
+        // (answers at once, never, or none: the balloon keeps its own pace)
+        columns<QString, QStringList, int, QString>();
+        const QString hi = u"Ciao a tutti"_s;
+        row("tags any case", uR"(Ciao\PAU=60\a tutti\pau=20\ )"_s, QStringList{"Ciao", "a tutti"}, 80,
+            u"answers"_s);
+        row("pause alone", uR"(\Pau=60)"_s, QStringList{}, 60, u"answers"_s);
+        row("no voice", hi, QStringList{hi}, speech::estimateMs(hi), u"none"_s);
         // Never cut before the deadline drawn from the text's length, a while past its estimate.
-        const QString one = "uno";
-        QTest::newRow("silent") << one << QStringList{one}
-                                << GuideAgent::speechDeadlineMs(speech::estimateMs(one)) << "silent";
+        const QString one = u"uno"_s;
+        row("silent", one, QStringList{one}, GuideAgent::speechDeadlineMs(speech::estimateMs(one)),
+            u"silent"_s);
     }
     void speechShowsWordsNeverTags() {
-        QFETCH(QString, voice);
-        QFETCH(QString, text);
-        QFETCH(QStringList, words);
-        QFETCH(int, atLeastMs);
+        const auto [text, words, atLeastMs, voice] = fetch<QString, QStringList, int, QString>();
         auto *fake = voice == "none" ? nullptr : new FakeVoice(voice == "answers");
         auto guide = makeGuide(false, fake);
         QSignalSpy shown(guide.get(), &GuideAgent::balloonTextChanged);
@@ -290,14 +276,14 @@ private slots:
     }
 
     void stopAllCutsAndDrops_data() {
-        QTest::addColumn<Start>("start"); // what the guide is doing when StopAll comes
-        QTest::newRow("speak") << Start([](GuideAgent &g) { g.speak("Una frase"); });
-        QTest::newRow("moveTo") << Start([](GuideAgent &g) { g.moveTo(500, 400); });
-        QTest::newRow("play") << Start([](GuideAgent &g) { g.play("wave"); });
-        QTest::newRow("hide") << Start([](GuideAgent &g) { g.hide(); });
+        columns<Start>(); // what the guide is doing when StopAll comes
+        row("speak", Start([](GuideAgent &g) { g.speak("Una frase"); }));
+        row("moveTo", Start([](GuideAgent &g) { g.moveTo(500, 400); }));
+        row("play", Start([](GuideAgent &g) { g.play("wave"); }));
+        row("hide", Start([](GuideAgent &g) { g.hide(); }));
     }
     void stopAllCutsAndDrops() {
-        QFETCH(Start, start);
+        const auto [start] = fetch<Start>();
         const QString kind = QTest::currentDataTag();
         auto *voice = new FakeVoice; // silent: the speech is surely still going
         auto guide = makeGuide(true, voice);
@@ -330,17 +316,15 @@ private slots:
     }
 
     void windowsFollowTheDrawing_data() {
-        QTest::addColumn<QPoint>("at");
-        QTest::addColumn<bool>("above"); // where the balloon stands
-        QTest::newRow("room above") << QPoint(300, 300) << true;
-        QTest::newRow("top of the screen") << QPoint(300, 0) << false;
+        columns<QPoint, bool>(); // where the guide is sent, whether the balloon stands above it
+        row("room above", QPoint(300, 300), true);
+        row("top of the screen", QPoint(300, 0), false);
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        QTest::newRow("sent below, at the right edge") << screen.topRight() + QPoint(-63, 5000) << true;
+        row("sent below, at the right edge", screen.topRight() + QPoint(-63, 5000), true);
     }
     // Shaped to their drawing: without a compositor what lies outside would stand black around them.
     void windowsFollowTheDrawing() {
-        QFETCH(QPoint, at);
-        QFETCH(bool, above);
+        const auto [at, above] = fetch<QPoint, bool>();
         auto guide = makeGuide(true, nullptr, false);
         guide->moveTo(at.x(), at.y());
         guide->show();

@@ -1,6 +1,7 @@
 // The player's model language, its power to write every machine calculation, and the notebook's
 // bookkeeping of experiments, marks and predictions.
 
+#include "../cases.h"
 #include "mechanisms/mechanisms.h"
 #include "mechanisms/mechanismtables.h"
 #include "notebook/notebook.h"
@@ -19,10 +20,8 @@ namespace {
 // (a model with a mistake is given the input "3", whose caption must be empty).
 void add(QStringView text, QStringView inputs, QStringView expected, int position = -1, int length = 1) {
     const QString tag = text.size() > 40 ? u"%1 characters"_s.arg(text.size()) : text.toString();
-    QTest::newRow(qPrintable(tag)) << text.toString() << inputs.toString()
-                                   << (position < 0
-                                           ? expected.toString()
-                                           : u" %1 @%2+%3"_s.arg(expected).arg(position).arg(length));
+    row(qPrintable(tag), text.toString(), inputs.toString(),
+        position < 0 ? expected.toString() : u" %1 @%2+%3"_s.arg(expected).arg(position).arg(length));
 }
 
 // The 26 kinds of calculation, in the order of detail::Calculation, written in the notebook's
@@ -54,9 +53,7 @@ private slots:
 };
 
 void TestNotebook::language_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("inputs");
-    QTest::addColumn<QString>("expected"); // the captions, or "message @position+length"
+    columns<QString, QString, QString>(); // text, inputs, the captions or "message @position+length"
 
     // x is read as the machine reads it: a period is its decimal mark, a comma ends it, a word is 0; a
     // number in the model takes either mark.
@@ -130,9 +127,7 @@ void TestNotebook::language_data() {
 }
 
 void TestNotebook::language() {
-    QFETCH(QString, text);
-    QFETCH(QString, inputs);
-    QFETCH(QString, expected);
+    const auto [text, inputs, expected] = fetch<QString, QString, QString>();
     const Model model = Model::compile(text);
     QStringList said; // a model with a mistake gives no caption
     for (const QString &input : inputs.split(u' '))
@@ -176,42 +171,38 @@ void TestNotebook::everyCalculation() {
 }
 
 void TestNotebook::notebook_data() {
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<QString>("rows");
-    QTest::addColumn<QString>("summary"); // "1 esperimento su 2." follows "Il tuo modello spiega "
-    const auto row = [](QStringView steps, QStringView rows, QStringView summary) {
-        QTest::newRow(qPrintable(steps.toString()))
-            << steps.toString() << rows.toString() << summary.toString();
+    // steps, rows, summary ("1 esperimento su 2." follows "Il tuo modello spiega ")
+    columns<QString, QString, QString>();
+    const auto play = [](QStringView steps, QStringView rows, QStringView summary) {
+        row(qPrintable(steps.toString()), steps.toString(), rows.toString(), summary.toString());
     };
-    row(u"+1=2 | +2=3 | p:3=", u"-c -c", u"Scrivi un modello per vedere quanti esperimenti spiega.");
-    row(u"+1=2 | m:x + | p:3=", u"-c", u"Sistema il modello per vedere quanti esperimenti spiega.");
-    row(u"m:x + 1 | +1=2 | c:blu | p:12=13 | p:=", u"✓op",
-        u"Fai un esperimento per mettere alla prova il tuo modello.");
-    row(u"+1=2 | +2=5 | m:x + 1", u"✓c ✗c", u"1 esperimento su 2."); // written after the experiments
-    row(u"+2=? | +2.5=3,5 | +0=0 | m:se(x <= 2; ?; x + 1) | p:2.5=3,5 | p:1=?", u"✓c ✓c ✗c",
-        u"2 esperimenti su 3.");
-    row(u"m:x + 1 | +1=2 | +2=3 | +3=4", u"✓cp ✓cp ✓cp",
-        u"3 esperimenti su 3 e ha previsto 3 esperimenti nuovi di fila.");
-    row(u"m:x + 1 | +1=2 | +2=5 | +3=4", u"✓cp ✗cp ✓cp",
-        u"2 esperimenti su 3 e ha previsto 1 esperimento nuovo di fila."); // a miss restarts the streak
+    play(u"+1=2 | +2=3 | p:3=", u"-c -c", u"Scrivi un modello per vedere quanti esperimenti spiega.");
+    play(u"+1=2 | m:x + | p:3=", u"-c", u"Sistema il modello per vedere quanti esperimenti spiega.");
+    play(u"m:x + 1 | +1=2 | c:blu | p:12=13 | p:=", u"✓op",
+         u"Fai un esperimento per mettere alla prova il tuo modello.");
+    play(u"+1=2 | +2=5 | m:x + 1", u"✓c ✗c", u"1 esperimento su 2."); // written after the experiments
+    play(u"+2=? | +2.5=3,5 | +0=0 | m:se(x <= 2; ?; x + 1) | p:2.5=3,5 | p:1=?", u"✓c ✓c ✗c",
+         u"2 esperimenti su 3.");
+    play(u"m:x + 1 | +1=2 | +2=3 | +3=4", u"✓cp ✓cp ✓cp",
+         u"3 esperimenti su 3 e ha previsto 3 esperimenti nuovi di fila.");
+    play(u"m:x + 1 | +1=2 | +2=5 | +3=4", u"✓cp ✗cp ✓cp",
+         u"2 esperimenti su 3 e ha previsto 1 esperimento nuovo di fila."); // a miss restarts the streak
     // A change restarts the streak, a faulty model predicts nothing, blanks around are no change.
-    row(u"m:x + 1 | +1=2 | m:x+1 | +2=3 | m:x + | +3=4 | m:x + 1 | +4=5 | m~  x + 1  | +5=6",
-        u"✓c ✓c ✓c ✓cp ✓cp", u"5 esperimenti su 5 e ha previsto 2 esperimenti nuovi di fila.");
-    row(u"+1=2 | l:Livello2 | +2=3 | c:verde | +3=4 | m:x + 1", u"✓m ✓o ✓c", u"1 esperimento su 1.");
+    play(u"m:x + 1 | +1=2 | m:x+1 | +2=3 | m:x + | +3=4 | m:x + 1 | +4=5 | m~  x + 1  | +5=6",
+         u"✓c ✓c ✓c ✓cp ✓cp", u"5 esperimenti su 5 e ha previsto 2 esperimenti nuovi di fila.");
+    play(u"+1=2 | l:Livello2 | +2=3 | c:verde | +3=4 | m:x + 1", u"✓m ✓o ✓c", u"1 esperimento su 1.");
     // Another colour keeps the streak.
-    row(u"m:x + 1 | +1=2 | c:verde | +5=0 | c:rosso | +2=3", u"✓cp ✗op ✓cp",
-        u"2 esperimenti su 2 e ha previsto 2 esperimenti nuovi di fila.");
-    row(u"m:x + 1 | +1=2 | new | +2=3", u"✓cp",
-        u"1 esperimento su 1 e ha previsto 1 esperimento nuovo di fila.");
+    play(u"m:x + 1 | +1=2 | c:verde | +5=0 | c:rosso | +2=3", u"✓cp ✗op ✓cp",
+         u"2 esperimenti su 2 e ha previsto 2 esperimenti nuovi di fila.");
+    play(u"m:x + 1 | +1=2 | new | +2=3", u"✓cp",
+         u"1 esperimento su 1 e ha previsto 1 esperimento nuovo di fila.");
 }
 
 // Steps: "m:text" sets the model and expects a change, "m~text" none; "+in=out" logs an experiment
 // with the current settings; "c:verde" changes the colour, "l:Livello2" the level (another mechanism);
 // "new" empties the log; "p:in=caption" expects the prediction for a typed input ("p:in=" none).
 void TestNotebook::notebook() {
-    QFETCH(QString, steps);
-    QFETCH(QString, rows);
-    QFETCH(QString, summary);
+    const auto [steps, rows, summary] = fetch<QString, QString, QString>();
     Notebook notebook(u","_s);
     MachineSettings settings{u"Livello1"_s, u"rosso"_s, 1, {}};
     notebook.setCurrentSettings(settings);

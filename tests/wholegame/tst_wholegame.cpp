@@ -4,6 +4,7 @@
 // nospeech|noresources|readonlyhome|nohome|vanishing), as the notebook beside the machine
 // (INGRANIX_WG_PART=notebook), as a storm of random events (INGRANIX_WG_PART=storm), and offscreen.
 
+#include "../cases.h"
 #include "files/logprintout.h"
 #include "files/mechanismrecord.h"
 #include "files/pdftext.h"
@@ -306,19 +307,15 @@ private slots:
     }
 
     void typedTextIsNoChoice_data() {
-        QTest::addColumn<QString>("selector");
-        QTest::addColumn<bool>("enter"); // else the box is left
-        QTest::addColumn<QString>("typed");
-        QTest::newRow("a level name, Enter") << "Combo1" << true << "Livello2";
-        QTest::newRow("a level name, leaving the box") << "Combo1" << false << "Livello4";
-        QTest::newRow("a colour name, Enter") << "Combo2" << true << "verde";
+        columns<QString, bool, QString>(); // selector, Enter (else the box is left), typed
+        row("a level name, Enter", u"Combo1"_s, true, u"Livello2"_s);
+        row("a level name, leaving the box", u"Combo1"_s, false, u"Livello4"_s);
+        row("a colour name, Enter", u"Combo2"_s, true, u"verde"_s);
     }
     void typedTextIsNoChoice() {
         // Only an item picked from the list is a choice: typed text waits for the next experiment, which
         // reads the level as typed.
-        QFETCH(QString, selector);
-        QFETCH(bool, enter);
-        QFETCH(QString, typed);
+        const auto [selector, enter, typed] = fetch<QString, bool, QString>();
         const QString colour = game().gearColour();
         auto *combo = control<QComboBox>(qPrintable(selector));
         combo->setFocus();
@@ -498,22 +495,19 @@ private slots:
     void movieShowsItsFrames_data() {
         if (QGuiApplication::platformName() != u"offscreen")
             QSKIP("the movie player is tried once, offscreen");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QList<int>>("requests"); // frames asked for in turn; 0 plays the movie a while
-        QTest::addColumn<int>("expected");        // the frame shown, -1 the last; 0 none
-        QTest::newRow("a new movie") << "rosso.gif" << QList<int>{} << 1;
-        QTest::newRow("back again") << "blu.gif" << QList<int>{20, 3} << 3;
-        QTest::newRow("huge is the last") << "verde.gif" << QList<int>{INT_MAX} << -1;
-        QTest::newRow("negative is the first") << "blu.gif" << QList<int>{9, INT_MIN} << 1;
-        QTest::newRow("a frame stops the play") << "grigio.gif" << QList<int>{0, 1} << 1;
+        // name, frames asked for in turn (0 plays the movie a while), the frame shown (-1 the last, 0 none)
+        columns<QString, QList<int>, int>();
+        row("a new movie", u"rosso.gif"_s, QList<int>{}, 1);
+        row("back again", u"blu.gif"_s, QList<int>{20, 3}, 3);
+        row("huge is the last", u"verde.gif"_s, QList<int>{INT_MAX}, -1);
+        row("negative is the first", u"blu.gif"_s, QList<int>{9, INT_MIN}, 1);
+        row("a frame stops the play", u"grigio.gif"_s, QList<int>{0, 1}, 1);
         // Once through every frame, a second request while playing changing nothing, then at rest.
-        QTest::newRow("played once") << "rosso.gif" << QList<int>{0, 0} << 1;
-        QTest::newRow("cut in the palette") << "cut.gif" << QList<int>{1, 0} << 0;
+        row("played once", u"rosso.gif"_s, QList<int>{0, 0}, 1);
+        row("cut in the palette", u"cut.gif"_s, QList<int>{1, 0}, 0);
     }
     void movieShowsItsFrames() {
-        QFETCH(QString, name);
-        QFETCH(QList<int>, requests);
-        QFETCH(int, expected);
+        const auto [name, requests, expected] = fetch<QString, QList<int>, int>();
         QFile whole(resource("rosso.gif")), cut(files_.filePath(u"cut.gif"_s));
         QVERIFY(whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly) &&
                 cut.write(whole.read(100)) == 100);
@@ -559,7 +553,7 @@ class NotebookTest : public WindowTest {
     QAbstractItemModel *table() { return control<QTableView>("esperimenti")->model(); }
     QString cell(int row, int column) { return table()->index(row, column).data().toString(); }
     QString minus(double x) { return QString::number(x - k_); }
-    QString row(int row) { // its cells apart by "|"
+    QString rowText(int row) { // its cells apart by "|"
         QStringList cells;
         for (int column = 0; column < ExperimentTable::ColumnCount; ++column)
             cells << cell(row, column);
@@ -600,7 +594,7 @@ private slots:
         experiment(u"12"_s, true);
         experiment(u"20.5"_s, false);
         QCOMPARE(table()->rowCount(), 4);
-        QCOMPARE(QStringList({row(1), row(2), row(3)}),
+        QCOMPARE(QStringList({rowText(1), rowText(2), rowText(3)}),
                  QStringList({"0|?|" + minus(0) + "|✗|previsione",
                               "12|" + minus(12) + u'|' + minus(12) + "|✓|previsione",
                               "20.5|" + minus(20.5) + u'|' + minus(20.5) + "|✓|previsione"}));
@@ -640,19 +634,17 @@ private slots:
             QTest::keyClick(control("modello"), Qt::Key_Backspace);
         // The model changed: what was run before it no longer counts as predicted.
         QVERIFY(control<QLabel>("modelloMessaggio")->text().isEmpty());
-        QCOMPARE(row(2), "12|" + minus(12) + u'|' + minus(12) + "|✓|");
+        QCOMPARE(rowText(2), "12|" + minus(12) + u'|' + minus(12) + "|✓|");
     }
 
     void otherSettingsGreyRows_data() {
-        QTest::addColumn<QString>("selector");
-        QTest::addColumn<int>("item"); // -1: a level name is typed
-        QTest::newRow("another colour") << "Combo2" << 0;
-        QTest::newRow("a level typed into the selector") << "Combo1" << -1;
+        columns<QString, int>(); // selector, item (-1: a level name is typed)
+        row("another colour", u"Combo2"_s, 0);
+        row("a level typed into the selector", u"Combo1"_s, -1);
     }
     void otherSettingsGreyRows() {
         // The notes are the notebook's; here the rows go grey and leave the plot until the settings return.
-        QFETCH(QString, selector);
-        QFETCH(int, item);
+        const auto [selector, item] = fetch<QString, int>();
         const int before = control<QComboBox>(qPrintable(selector))->currentIndex();
         if (item < 0)
             control<QComboBox>(qPrintable(selector))->setEditText(u"Livello2"_s);
@@ -684,7 +676,7 @@ private slots:
         QVERIFY(window_->screen()->geometry().contains(window_->frameGeometry()));
         QVERIFY(dock()->x() >= window_->centralWidget()->x() + twipsToPixels(10575));
         QVERIFY(control<QLineEdit>("modello")->text() == model && table()->rowCount() == 5);
-        QCOMPARE(row(4), "30|" + minus(30) + u'|' + minus(30) + "|✓|previsione");
+        QCOMPARE(rowText(4), "30|" + minus(30) + u'|' + minus(30) + "|✓|previsione");
         QCOMPARE(dock()->plot()->outputPoints().size(), 4);
     }
 
