@@ -7,6 +7,7 @@
 #include "guide/guidewindows.h"
 #include "guide/scripts.h"
 
+#include <QLineEdit>
 #include <QScreen>
 #include <QtTest>
 
@@ -323,8 +324,12 @@ private slots:
         row("sent below, at the right edge", screen.topRight() + QPoint(-63, 5000), true);
     }
     // Shaped to their drawing: without a compositor what lies outside would stand black around them.
+    // And however they appear, the game keeps the keyboard.
     void windowsFollowTheDrawing() {
         const auto [at, above] = fetch<QPoint, bool>();
+        QLineEdit in1; // the game's window, with the keyboard in its box
+        in1.show();
+        QVERIFY(QTest::qWaitForWindowActive(&in1));
         auto guide = makeGuide(true, nullptr, false);
         guide->moveTo(at.x(), at.y());
         guide->show();
@@ -345,6 +350,7 @@ private slots:
         for (const QWidget *window : {figure, balloon})
             QVERIFY(!window->mask().contains(QPoint(0, 0)) &&
                     !window->mask().contains(window->rect().bottomRight()));
+        QVERIFY(QApplication::activeWindow() == &in1 && in1.hasFocus());
     }
 
     // The game's own voice, heard through with_null_sink.sh: speech-dispatcher speaks into a PulseAudio
