@@ -84,9 +84,9 @@ void Game::fillConstants(bool newMechanism) {
         }
     }
     if (newMechanism) {
-        // Every constant drawn lies between 1 and 9 here.
-        static const qint16 folded[10] = {0, 1, 2, 3, 4, 2, 3, 4, 2, 3};
-        constants_.set(2, 4, folded[constants_.at(2, 4)]);
+        // Every constant drawn lies between 1 and 9 here: 5 to 9 fold to 2, 3, 4, 2, 3.
+        static const qint16 folded[9] = {1, 2, 3, 4, 2, 3, 4, 2, 3};
+        constants_.set(2, 4, folded[constants_.at(2, 4) - 1]);
     }
 }
 

@@ -94,6 +94,14 @@ private slots:
         const qreal margin = 15 / 25.4 * 72;
         QVERIFY(words.size() > 3 && words[0].first == u"IX40" && words[2].first == u"blu");
         QVERIFY(qAbs(words[0].second.x() - margin) < 0.5 && qAbs(words[0].second.y() - margin) < 0.5);
+        QCOMPARE(pdfWords(pdf, 2).value(0).second.y(), words[0].second.y()); // every page starts as high
+        QProcess fonts; // the table's titles in bold, the rest plain
+        fonts.start(u"pdffonts"_s, {pdf});
+        QVERIFY(fonts.waitForFinished(30000));
+        const QString used = QString::fromUtf8(fonts.readAllStandardOutput());
+        QVERIFY2(used.contains(QRegularExpression(u"\\n[^\\s-]+ "_s)) &&
+                     used.contains(QRegularExpression(u"\\n\\S+-Bold "_s)),
+                 qPrintable(used));
         QVERIFY(qAbs(words[1].second.x() - margin - 72) < 0.5 &&
                 qAbs(words[2].second.x() - margin - 144) < 0.5);
         // The table's columns are shares of the room between the side margins of an A4 page.
