@@ -95,6 +95,8 @@ private slots:
         QVERIFY(words.size() > 3 && words[0].first == u"IX40" && words[2].first == u"blu");
         QVERIFY(qAbs(words[0].second.x() - margin) < 0.5 && qAbs(words[0].second.y() - margin) < 0.5);
         QCOMPARE(pdfWords(pdf, 2).value(0).second.y(), words[0].second.y()); // every page starts as high
+        for (const auto &[word, corner] : words) // and no row runs into the bottom margin of the A4 page
+            QVERIFY2(corner.y() < 841.89 - margin - 10, qPrintable(word));
         QProcess fonts; // the table's titles in bold, the rest plain
         fonts.start(u"pdffonts"_s, {pdf});
         QVERIFY(fonts.waitForFinished(30000));
