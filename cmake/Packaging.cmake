@@ -2,6 +2,7 @@
 # `cpack -G DEB` makes from that installation. Included at the end of the root CMakeLists.txt.
 #
 #   <prefix>/bin/ingranix
+#   <prefix>/lib/ingranix/ingranix-notebook.so   the notebook's window, loaded when it first opens
 #   <prefix>/share/ingranix/                 pictures, gear movies, guide character
 #   <prefix>/share/applications/<id>.desktop
 #   <prefix>/share/metainfo/<id>.metainfo.xml
@@ -20,6 +21,8 @@ set(INGRANIX_INSTALL_DATADIR share)
 
 if(TARGET ingranix)
   install(TARGETS ingranix RUNTIME DESTINATION ${INGRANIX_INSTALL_BINDIR})
+  # The notebook's window, loaded when the notebook first opens, from ../lib/ingranix.
+  install(TARGETS ingranix_notebookmodule LIBRARY DESTINATION lib/ingranix)
 else()
   message(STATUS "Packaging: the ingranix program is not built yet; installing its data only")
 endif()

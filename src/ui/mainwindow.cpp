@@ -5,14 +5,15 @@
 #include "machinecontrols.h"
 #include "machinesurface.h"
 #include "movieplayer.h"
-#include "notebookdock.h"
 #include "play/game.h"
 #include "twips.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibrary>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -438,10 +439,38 @@ void MainWindow::startUp() {
     game_->Form_Activate(); // runs once, however often it is called
 }
 
+namespace {
+
+NotebookFactory notebookFactory = nullptr;
+
+// Qt Charts and the notebook's window come with the module, so that the start pays nothing for them.
+NotebookFactory loadNotebookModule() {
+    const QDir here(QCoreApplication::applicationDirPath());
+    for (const QString &path : {here.filePath(QStringLiteral("ingranix-notebook")),
+                                here.filePath(QStringLiteral("../lib/ingranix/ingranix-notebook"))}) {
+        QLibrary module(path);
+        if (auto factory = reinterpret_cast<NotebookFactory>(module.resolve("ingranixCreateNotebook")))
+            return factory;
+    }
+    qWarning("the notebook's module is missing: the game goes on without its notebook");
+    return nullptr;
+}
+
+} // namespace
+
+void MainWindow::setNotebookFactory(NotebookFactory factory) {
+    notebookFactory = factory;
+}
+
 void MainWindow::toggleNotebook() {
-    if (!notebook_) // built on first use, so that start-up does not pay for it
-        notebook_ = std::make_unique<NotebookDock>(*game_, *board_, in1_, combo1_, this);
-    notebook_->toggle();
+    if (!notebook_) { // built on first use, so that start-up does not pay for it
+        if (!notebookFactory)
+            notebookFactory = loadNotebookModule();
+        if (!notebookFactory)
+            return;
+        notebook_.reset(notebookFactory(*game_, *board_, in1_, combo1_, this));
+    }
+    QMetaObject::invokeMethod(notebook_.get(), "toggle");
 }
 
 } // namespace ingranix

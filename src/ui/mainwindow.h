@@ -1,5 +1,8 @@
 #pragma once
 
+#include "notebookfactory.h"
+
+#include <QDockWidget>
 #include <QMainWindow>
 
 #include <memory>
@@ -23,7 +26,6 @@ class SystemClock;
 class DialogFileChooser;
 class DefaultLogPrinter;
 class FixedSequenceRandom;
-class NotebookDock;
 class OutputLabel;
 class Selector;
 
@@ -38,6 +40,10 @@ public:
 
     Game &game() { return *game_; }
     GuideAgent &guide() { return *guide_; }
+
+    // Where the notebook's dock comes from; by default the notebook's module beside the program (or in
+    // ../lib/ingranix once installed), loaded the first time the notebook opens.
+    static void setNotebookFactory(NotebookFactory factory);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -93,7 +99,7 @@ private:
     std::unique_ptr<DialogFileChooser> chooser_;
     std::unique_ptr<DefaultLogPrinter> printer_;
     std::unique_ptr<Game> game_;
-    std::unique_ptr<NotebookDock> notebook_; // built when first opened; goes before the game it watches
+    std::unique_ptr<QDockWidget> notebook_; // built when first opened; goes before the game it watches
     bool shownOnce_ = false;
 };
 

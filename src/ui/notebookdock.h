@@ -35,7 +35,7 @@ public:
     void setFileChooser(std::unique_ptr<FileChooser> chooser);
 
     // Opens the notebook at the window's right, beside the machine, or closes it; nothing is lost.
-    void toggle();
+    Q_INVOKABLE void toggle();
 
     void experimentLogged(const LoggedExperiment &experiment) override;
     void logCleared() override;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The shipped program under a window manager: its caption reads exactly as designed, and it ends
-# at once, cleanly, on "esci" (Ctrl+Q), pressed as a player presses it.
+# The shipped program under a window manager: its caption reads exactly as designed, F2 loads the
+# notebook's module (beside the program, or in ../lib/ingranix once installed), and it ends at once,
+# cleanly, on "esci" (Ctrl+Q), pressed as a player presses it.
 # Runs inside xvfb-run; $1 is the program.
 set -u
 program=$1
@@ -22,6 +23,14 @@ if [[ "$caption" != "Ingranix(IX40)" ]]; then
   echo "esci: the caption reads \"$caption\""; kill "$pid"; finish 1
 fi
 sleep 1 # let start-up run, so quitting happens mid-game with the guide speaking
+xdotool windowactivate --sync "$window" key F2
+for _ in $(seq 1 50); do
+  grep -q ingranix-notebook.so "/proc/$pid/maps" && break
+  sleep 0.1
+done
+if ! grep -q ingranix-notebook.so "/proc/$pid/maps"; then
+  echo "esci: F2 did not load the notebook's module"; kill "$pid"; finish 1
+fi
 xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+q
 for _ in $(seq 1 100); do
   if ! kill -0 "$pid" 2>/dev/null; then

@@ -489,6 +489,18 @@ private slots:
         experiment(u"7"_s, false);
     }
 
+    // The shipped program's way to its notebook: the module is loaded when F2 first asks for it.
+    void notebookComesFromItsModule() {
+        if (QGuiApplication::platformName() == u"offscreen")
+            QSKIP("the module is loaded in the runs on Xvfb");
+        QVERIFY(activate());
+        QTest::keyClick(window_.get(), Qt::Key_F2);
+        auto *notebook = window_->findChild<QDockWidget *>(u"quadernoDock"_s);
+        QTRY_VERIFY(notebook && notebook->isVisible());
+        QTest::keyClick(window_.get(), Qt::Key_F2);
+        QTRY_VERIFY(!notebook->isVisible());
+    }
+
     // The movie player on its own, in the offscreen run only (which the sanitizers watch too). A new
     // movie rests on its first frame; a frame asked for is shown whole, centred on the background colour
     // in a player three frames wide; a file it cannot read shows the background alone.
@@ -799,6 +811,13 @@ int main(int argc, char *argv[]) {
     prepareFault();
     QApplication app(argc, argv);
     const QString part = qEnvironmentVariable("INGRANIX_WG_PART");
+    // The notebook's runs build its dock in this program, to look inside it; the whole game loads it
+    // from the notebook's module, as the shipped program does.
+    if (!part.isEmpty())
+        MainWindow::setNotebookFactory([](Game &game, const Board &board, QLineEdit *in1, QComboBox *combo1,
+                                          QWidget *parent) -> QDockWidget * {
+            return new NotebookDock(game, board, in1, combo1, parent);
+        });
     std::unique_ptr<QObject> test;
     if (part == u"notebook")
         test = std::make_unique<NotebookTest>();

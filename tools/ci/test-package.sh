@@ -121,6 +121,7 @@ lists_all() {
 expected_files() {
   local prefix=$1 size
   echo "$prefix/bin/ingranix"
+  echo "$prefix/lib/ingranix/ingranix-notebook.so"
   for f in lucir.gif luciv.gif lucig.gif lucib.gif rosso.gif verde.gif blu.gif grigio.gif merlin.json; do
     echo "$prefix/share/ingranix/$f"
   done
@@ -201,8 +202,14 @@ done
 check "installed desktop entry is valid" validate_desktop_entry "/usr/share/applications/$APP_ID.desktop"
 check "installed metainfo is valid" appstreamcli validate --no-net "/usr/share/metainfo/$APP_ID.metainfo.xml"
 check "installed program has no RPATH into the build folder" no_build_rpath /usr/bin/ingranix
+check "installed notebook module has no RPATH into the build folder" \
+  no_build_rpath /usr/lib/ingranix/ingranix-notebook.so
 check "installed program holds its emblem and the lights' start picture" holds_pictures /usr/bin/ingranix
 check "installed /usr/bin/ingranix starts and paints under Xvfb" starts /usr/bin/ingranix
+if command -v xdotool >/dev/null && command -v openbox >/dev/null; then
+  check "installed program loads its notebook on F2 and ends on Ctrl+Q" \
+    env -u QT_QPA_PLATFORM xvfb-run -a bash tests/wholegame/esci.sh /usr/bin/ingranix
+fi
 if command -v strace >/dev/null; then
   check "installed program reads its resources from /usr/share/ingranix" reads_resources /usr
 else
