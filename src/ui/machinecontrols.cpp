@@ -55,11 +55,11 @@ QAccessibleInterface *machineAccessible(const QString &key, QObject *object) {
         return new WithoutDecorations(widget, QAccessible::Grouping);
     if (key == u"ingranix::MachineSurface")
         return new WithoutDecorations(widget, QAccessible::Client);
-    // A notification, because screen readers speak a notification when it shows, whatever has
-    // the focus, and ignore a label whose name changes.
     // The emblem is decoded only when the about panel first opens; it is a picture all along.
     if (key == u"QLabel" && widget->objectName() == u"Image8")
         return new QAccessibleWidget(widget, QAccessible::Graphic);
+    // A notification, because screen readers speak a notification when it shows, whatever has
+    // the focus, and ignore a label whose name changes.
     if (key == u"ingranix::OutputLabel")
         return new QAccessibleWidget(widget, QAccessible::Notification);
     return nullptr;

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QDockWidget>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLibrary>

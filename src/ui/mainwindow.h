@@ -2,11 +2,11 @@
 
 #include "notebookfactory.h"
 
-#include <QDockWidget>
 #include <QMainWindow>
 
 #include <memory>
 
+class QDockWidget;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
