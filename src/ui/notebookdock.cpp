@@ -325,7 +325,7 @@ void NotebookDock::savePdf() {
     const QString path = notebookpdf::pdfPath(*chosen);
 
     notebookpdf::Content content;
-    content.titleLine = logprintout::lines(board_.levelText(), board_.colourText(), {}).constFirst();
+    content.titleLine = logprintout::titleLine(board_.levelText(), board_.colourText());
     content.date = QDate::currentDate();
     content.model = notebook_.model().text();
     content.summary = notebook_.summaryText();
