@@ -126,9 +126,9 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     tableView_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     tableView_->horizontalHeader()->setStretchLastSection(true);
     const int digit = tableView_->fontMetrics().horizontalAdvance(QStringLiteral("0"));
-    tableView_->setColumnWidth(ExperimentTable::InputColumn, 9 * digit);
-    tableView_->setColumnWidth(ExperimentTable::OutputColumn, 9 * digit);
-    tableView_->setColumnWidth(ExperimentTable::ModelColumn, 9 * digit);
+    for (int column :
+         {ExperimentTable::InputColumn, ExperimentTable::OutputColumn, ExperimentTable::ModelColumn})
+        tableView_->setColumnWidth(column, 9 * digit);
     tableView_->setColumnWidth(ExperimentTable::MarkColumn,
                                tableView_->fontMetrics().horizontalAdvance(QStringLiteral("verifica")) +
                                    2 * digit);
