@@ -61,6 +61,8 @@ public:
         y_ += used.height();
     }
 
+    static qreal rowHeight(const QFontMetricsF &metrics) { return metrics.lineSpacing() * 1.2; }
+
     void tableRow(const QStringList &cells, const QFontMetricsF &metrics) {
         qreal x = 0;
         for (qsizetype i = 0; i < cells.size(); ++i) {
@@ -70,7 +72,7 @@ public:
             painter_.drawText(QPointF(x, y_ + metrics.ascent()), shown);
             x += cellWidth;
         }
-        y_ += metrics.lineSpacing() * 1.2;
+        y_ += rowHeight(metrics);
     }
 
 private:
@@ -151,10 +153,9 @@ bool write(const QString &path, const Content &content, QString *error) {
             painter.setFont(plain);
         };
         header();
-        const qreal rowHeight = metrics.lineSpacing() * 1.2;
         for (const Row &row : content.rows) {
             const qreal before = page.y();
-            if (!page.ensureRoom(rowHeight)) {
+            if (!page.ensureRoom(PageWriter::rowHeight(metrics))) {
                 ok = false;
                 break;
             }
