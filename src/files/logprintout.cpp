@@ -17,18 +17,37 @@ void setError(QString *error, const QString &text) {
         *error = text;
 }
 
-QFont printFont() {
+} // namespace
+
+QString titleLine(const QString &levelText, const QString &colourText) {
+    return QStringLiteral("IX40\t") + levelText + u'\t' + colourText;
+}
+
+QFont documentFont(bool bold) {
     QFont font(QStringLiteral("Liberation Sans"), 11);
     font.setStyleHint(QFont::SansSerif);
+    font.setBold(bold);
     return font;
 }
 
-} // namespace
+void drawTabbedLine(QPainter &painter, qreal y, const QString &line, const QFontMetricsF &metrics,
+                    qreal tabStop) {
+    qreal x = 0;
+    const QStringList cells = line.split(u'\t');
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        if (i > 0)
+            x = (std::floor(x / tabStop) + 1) * tabStop;
+        if (!cells.at(i).isEmpty()) {
+            painter.drawText(QPointF(x, y + metrics.ascent()), cells.at(i));
+            x += metrics.horizontalAdvance(cells.at(i));
+        }
+    }
+}
 
 QStringList lines(const QString &levelText, const QString &colourText, const QStringList &log) {
     QStringList printed;
     printed.reserve(3 + 2 * log.size());
-    printed << QStringLiteral("IX40\t") + levelText + u'\t' + colourText << QString() << QString();
+    printed << titleLine(levelText, colourText) << QString() << QString();
     // The header and every experiment alike are followed by one empty line.
     for (const QString &line : log)
         printed << line << QString();
@@ -41,14 +60,13 @@ bool render(QPrinter &printer, const QStringList &lines, QString *error) {
         setError(error, QStringLiteral("the printer cannot be opened"));
         return false;
     }
-    const QFont font = printFont();
+    const QFont font = documentFont();
     painter.setFont(font);
     painter.setPen(Qt::black);
 
     const QFontMetricsF metrics(font, &printer);
     const qreal lineHeight = metrics.lineSpacing();
-    // Regular stops one inch apart: wide enough for a level name or a number, and each cell is drawn
-    // on its own so that the text read back from the page keeps its cells apart.
+    // Regular stops one inch apart: wide enough for a level name or a number.
     const qreal tabStop = printer.resolution();
     const qreal pageHeight = printer.pageLayout().paintRectPixels(printer.resolution()).height();
 
@@ -62,16 +80,7 @@ bool render(QPrinter &printer, const QStringList &lines, QString *error) {
             }
             y = 0;
         }
-        qreal x = 0;
-        const QStringList cells = line.split(u'\t');
-        for (qsizetype i = 0; i < cells.size(); ++i) {
-            if (i > 0)
-                x = (std::floor(x / tabStop) + 1) * tabStop;
-            if (!cells.at(i).isEmpty()) {
-                painter.drawText(QPointF(x, y + metrics.ascent()), cells.at(i));
-                x += metrics.horizontalAdvance(cells.at(i));
-            }
-        }
+        drawTabbedLine(painter, y, line, metrics, tabStop);
         y += lineHeight;
     }
     if (!painter.end() || !ok || printer.printerState() == QPrinter::Error) {

@@ -1,11 +1,26 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <QStringList>
 
+class QFontMetricsF;
+class QPainter;
 class QPrinter;
 
 namespace ingranix::logprintout {
+
+// The title line: "IX40" TAB level TAB colour.
+QString titleLine(const QString &levelText, const QString &colourText);
+
+// The font of printed and saved documents.
+QFont documentFont(bool bold = false);
+
+// Draws one line whose cells, split at tabs, start at regular stops `tabStop` apart; `y` is the
+// line's top. Each cell is drawn on its own so that the text read back from the page keeps its cells
+// apart.
+void drawTabbedLine(QPainter &painter, qreal y, const QString &line, const QFontMetricsF &metrics,
+                    qreal tabStop);
 
 // The printed lines: title "IX40" TAB level TAB colour, two empty lines, the header, an empty line,
 // then every experiment followed by an empty line.

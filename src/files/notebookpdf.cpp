@@ -1,6 +1,7 @@
 #include "files/notebookpdf.h"
 
-#include <QFileInfo>
+#include "files/logprintout.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLocale>
@@ -9,8 +10,6 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
-#include <cmath>
-
 namespace ingranix::notebookpdf {
 
 namespace {
@@ -18,13 +17,6 @@ namespace {
 void setError(QString *error, const QString &text) {
     if (error)
         *error = text;
-}
-
-QFont documentFont(bool bold = false) {
-    QFont font(QStringLiteral("Liberation Sans"), 11);
-    font.setStyleHint(QFont::SansSerif);
-    font.setBold(bold);
-    return font;
 }
 
 // A model of any length stays on the page; the screen keeps the whole text.
@@ -58,15 +50,7 @@ public:
 
     // Cells at regular stops one inch apart, as on the printed log.
     void tabbedLine(const QString &line, const QFontMetricsF &metrics) {
-        const qreal tabStop = writer_.resolution();
-        qreal x = 0;
-        const QStringList cells = line.split(u'\t');
-        for (qsizetype i = 0; i < cells.size(); ++i) {
-            if (i > 0)
-                x = (std::floor(x / tabStop) + 1) * tabStop;
-            painter_.drawText(QPointF(x, y_ + metrics.ascent()), cells.at(i));
-            x += metrics.horizontalAdvance(cells.at(i));
-        }
+        logprintout::drawTabbedLine(painter_, y_, line, metrics, writer_.resolution());
         y_ += metrics.lineSpacing();
     }
 
@@ -77,6 +61,8 @@ public:
         y_ += used.height();
     }
 
+    static qreal rowHeight(const QFontMetricsF &metrics) { return metrics.lineSpacing() * 1.2; }
+
     void tableRow(const QStringList &cells, const QFontMetricsF &metrics) {
         qreal x = 0;
         for (qsizetype i = 0; i < cells.size(); ++i) {
@@ -86,7 +72,7 @@ public:
             painter_.drawText(QPointF(x, y_ + metrics.ascent()), shown);
             x += cellWidth;
         }
-        y_ += metrics.lineSpacing() * 1.2;
+        y_ += rowHeight(metrics);
     }
 
 private:
@@ -144,8 +130,8 @@ bool write(const QString &path, const Content &content, QString *error) {
             return false;
         }
         PageWriter page(writer, painter);
-        const QFont plain = documentFont();
-        const QFont bold = documentFont(true);
+        const QFont plain = logprintout::documentFont();
+        const QFont bold = logprintout::documentFont(true);
         const QFontMetricsF metrics(plain, &writer);
         const QFontMetricsF boldMetrics(bold, &writer);
 
@@ -167,10 +153,9 @@ bool write(const QString &path, const Content &content, QString *error) {
             painter.setFont(plain);
         };
         header();
-        const qreal rowHeight = metrics.lineSpacing() * 1.2;
         for (const Row &row : content.rows) {
             const qreal before = page.y();
-            if (!page.ensureRoom(rowHeight)) {
+            if (!page.ensureRoom(PageWriter::rowHeight(metrics))) {
                 ok = false;
                 break;
             }

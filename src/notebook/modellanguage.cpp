@@ -324,6 +324,7 @@ private:
     QStringView textOf(const Token &token) const { return text_.mid(token.position, token.length); }
     int tokenAtOutput(int outPosition) const;
     ModelError arityError(int functionToken) const;
+    ModelError wantsParenthesis(const Token &function) const;
 
     QStringView text_;
     std::string output_;
@@ -405,9 +406,8 @@ std::optional<ModelError> Translator::readNumber(qsizetype &i) {
         }
     }
     double value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    Q_UNUSED(end);
-    if (error == std::errc::result_out_of_range) {
+    if (std::from_chars(digits.data(), digits.data() + digits.size(), value).ec ==
+        std::errc::result_out_of_range) {
         if (wholePartNonZero)
             return errorAt(start, i - start, u"questo numero è troppo grande"_s);
         value = 0; // so many zeros after the mark that the digits vanish
@@ -615,6 +615,12 @@ ModelError Translator::arityError(int functionToken) const {
     return at(token, name + u" vuole tre parti separate da «;»: se(condizione; allora; altrimenti)"_s);
 }
 
+ModelError Translator::wantsParenthesis(const Token &function) const {
+    return at(function, u"dopo "_s + quoted(textOf(function)) +
+                            u" ci vuole una parentesi aperta, come in "_s +
+                            toText(functionWords[std::size_t(function.function)].example));
+}
+
 // muParser's complaint, told at the player's place in the player's words.
 ModelError Translator::explain(const mu::ParserError &error) const {
     if (tokens_.empty()) // a text that is not blank gives a token or a mistake of its own first
@@ -627,9 +633,7 @@ ModelError Translator::explain(const mu::ParserError &error) const {
     if (index < 0) { // at the end: the last piece wants something after it
         const Token &last = tokens_.back();
         if (last.kind == Kind::Function)
-            return at(last, u"dopo "_s + quoted(textOf(last)) +
-                                u" ci vuole una parentesi aperta, come in "_s +
-                                toText(functionWords[std::size_t(last.function)].example));
+            return wantsParenthesis(last);
         return at(last, u"manca un valore dopo "_s + quoted(textOf(last)));
     }
     const Token &token = tokens_[std::size_t(index)];
@@ -653,8 +657,7 @@ ModelError Translator::explain(const mu::ParserError &error) const {
     if (token.kind == Kind::Function &&
         (index + 1 == int(tokens_.size()) || tokens_[std::size_t(index + 1)].kind != Kind::Open) &&
         !(previous && endsOperand(previous->kind))) {
-        return at(token, u"dopo "_s + here + u" ci vuole una parentesi aperta, come in "_s +
-                             toText(functionWords[std::size_t(token.function)].example));
+        return wantsParenthesis(token);
     }
     if (previous && endsOperand(previous->kind) &&
         (token.kind == Kind::Value || token.kind == Kind::Function || token.kind == Kind::Open ||

@@ -34,11 +34,14 @@ void Notebook::clear() {
     recount();
 }
 
-void Notebook::setCurrentSettings(const MachineSettings &settings) {
+bool Notebook::setCurrentSettings(const MachineSettings &settings) {
+    if (settings == current_)
+        return false;
     current_ = settings;
     for (Row &row : rows_)
         row.standing = standingOf(row.experiment.settings);
     recount();
+    return true;
 }
 
 bool Notebook::setModelText(const QString &text) {

@@ -43,7 +43,8 @@ public:
     // The log, as the game reports it.
     void addExperiment(const LoggedExperiment &experiment);
     void clear(); // a new mechanism empties the log
-    void setCurrentSettings(const MachineSettings &settings);
+    // Returns true when the settings really changed (and rows may count differently).
+    bool setCurrentSettings(const MachineSettings &settings);
 
     // Returns true when the model's text really changed (which restarts the predictions).
     bool setModelText(const QString &text);

@@ -2,11 +2,28 @@
 
 #include <QColor>
 
+#include <array>
+
 namespace ingranix {
+
+using namespace Qt::Literals::StringLiterals;
 
 using notebook::Mark;
 using notebook::RowView;
 using notebook::Standing;
+
+namespace {
+
+// Indexed by Mark: the symbol shown, and what a screen reader says instead of the symbol's name.
+const std::array<QString, 3> markSymbols{QString(), u"✓"_s, u"✗"_s};
+const std::array<QString, 3> markWords{QString(), u"spiegato"_s, u"non spiegato"_s};
+static_assert(int(Mark::None) == 0 && int(Mark::Explained) == 1 && int(Mark::Missed) == 2);
+// Indexed by Standing: the note of a row that does not count.
+const std::array<QString, 3> standingNotes{QString(), u"altro meccanismo"_s, u"altro colore"_s};
+static_assert(int(Standing::Counted) == 0 && int(Standing::OtherMechanism) == 1 &&
+              int(Standing::OtherColour) == 2);
+
+} // namespace
 
 ExperimentTable::ExperimentTable(const notebook::Notebook &notebook, QObject *parent)
     : QAbstractTableModel(parent), notebook_(notebook), rows_(notebook.rowCount()) {}
@@ -20,27 +37,13 @@ int ExperimentTable::columnCount(const QModelIndex &parent) const {
 }
 
 QString ExperimentTable::markText(Mark mark) {
-    switch (mark) {
-    case Mark::Explained:
-        return QStringLiteral("✓");
-    case Mark::Missed:
-        return QStringLiteral("✗");
-    case Mark::None:
-        break;
-    }
-    return QString();
+    return markSymbols[std::size_t(mark)];
 }
 
 QString ExperimentTable::noteText(const RowView &row) {
-    switch (row.standing) {
-    case Standing::OtherMechanism:
-        return QStringLiteral("altro meccanismo");
-    case Standing::OtherColour:
-        return QStringLiteral("altro colore");
-    case Standing::Counted:
-        break;
-    }
-    return row.prediction ? QStringLiteral("previsione") : QString();
+    if (row.standing != Standing::Counted)
+        return standingNotes[std::size_t(row.standing)];
+    return row.prediction ? u"previsione"_s : QString();
 }
 
 const RowView &ExperimentTable::rowView(int row) const {
@@ -74,9 +77,7 @@ QVariant ExperimentTable::data(const QModelIndex &index, int role) const {
     case Qt::AccessibleTextRole:
         // A screen reader says what the mark means rather than the symbol's name.
         if (index.column() == MarkColumn)
-            return row.mark == Mark::Explained ? QStringLiteral("spiegato")
-                   : row.mark == Mark::Missed  ? QStringLiteral("non spiegato")
-                                               : QString();
+            return markWords[std::size_t(row.mark)];
         return data(index, Qt::DisplayRole);
     case Qt::ForegroundRole:
         if (!counted)

@@ -80,10 +80,9 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     setFeatures(QDockWidget::DockWidgetClosable);
     setAllowedAreas(Qt::RightDockWidgetArea);
 
+    notebook_.setCurrentSettings(game.settings());
     for (const LoggedExperiment &experiment : game.experiments())
         notebook_.addExperiment(experiment);
-    settings_ = game.settings();
-    notebook_.setCurrentSettings(settings_);
 
     auto *panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("quaderno"));
@@ -127,9 +126,9 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     tableView_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     tableView_->horizontalHeader()->setStretchLastSection(true);
     const int digit = tableView_->fontMetrics().horizontalAdvance(QStringLiteral("0"));
-    tableView_->setColumnWidth(ExperimentTable::InputColumn, 9 * digit);
-    tableView_->setColumnWidth(ExperimentTable::OutputColumn, 9 * digit);
-    tableView_->setColumnWidth(ExperimentTable::ModelColumn, 9 * digit);
+    for (int column :
+         {ExperimentTable::InputColumn, ExperimentTable::OutputColumn, ExperimentTable::ModelColumn})
+        tableView_->setColumnWidth(column, 9 * digit);
     tableView_->setColumnWidth(ExperimentTable::MarkColumn,
                                tableView_->fontMetrics().horizontalAdvance(QStringLiteral("verifica")) +
                                    2 * digit);
@@ -229,12 +228,8 @@ void NotebookDock::experimentLogged(const LoggedExperiment &experiment) {
     notebook_.addExperiment(experiment);
     table_->rowsAdded();
     // A Level 1 threshold may have moved during the run: the notebook compares with the settings now.
-    const MachineSettings now = game_.settings();
-    if (!(now == settings_)) {
-        settings_ = now;
-        notebook_.setCurrentSettings(settings_);
+    if (notebook_.setCurrentSettings(game_.settings()))
         table_->standingsChanged();
-    }
     tableView_->scrollToBottom();
     refreshSummary();
     refreshPlot();
@@ -242,19 +237,15 @@ void NotebookDock::experimentLogged(const LoggedExperiment &experiment) {
 
 void NotebookDock::logCleared() {
     notebook_.clear();
-    settings_ = game_.settings();
-    notebook_.setCurrentSettings(settings_);
+    notebook_.setCurrentSettings(game_.settings());
     table_->reset();
     refreshSummary();
     refreshPlot();
 }
 
 void NotebookDock::settingsChanged() {
-    const MachineSettings now = game_.settings();
-    if (now == settings_)
+    if (!notebook_.setCurrentSettings(game_.settings()))
         return;
-    settings_ = now;
-    notebook_.setCurrentSettings(settings_);
     table_->standingsChanged();
     refreshSummary();
     refreshPlot();
@@ -325,7 +316,7 @@ void NotebookDock::savePdf() {
     const QString path = notebookpdf::pdfPath(*chosen);
 
     notebookpdf::Content content;
-    content.titleLine = logprintout::lines(board_.levelText(), board_.colourText(), {}).constFirst();
+    content.titleLine = logprintout::titleLine(board_.levelText(), board_.colourText());
     content.date = QDate::currentDate();
     content.model = notebook_.model().text();
     content.summary = notebook_.summaryText();

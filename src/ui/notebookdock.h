@@ -63,7 +63,6 @@ private:
     const Board &board_;
     QLineEdit *in1_;
     notebook::Notebook notebook_;
-    MachineSettings settings_;
     std::unique_ptr<FileChooser> chooser_;
 
     ExperimentTable *table_ = nullptr;

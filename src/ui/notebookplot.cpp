@@ -177,7 +177,7 @@ void NotebookPlot::showExperiments(const notebook::Notebook &notebook, const QSt
 void NotebookPlot::showModel(const notebook::Notebook &notebook) {
     const notebook::Model &model = notebook.model();
     modelValues_.clear();
-    if (model.isValid() && !model.isEmpty()) {
+    if (model.isValid()) {
         modelValues_.reserve(xs_.size());
         for (double x : xs_) {
             const double value = model.value(x);
