@@ -151,16 +151,6 @@ private slots:
             QVERIFY2(shipped_.animations.contains(call.mid(5)), qPrintable(call));
     }
 
-    // Whatever the numbers, a position stays within 16 bits and a drawing within its ranges.
-    void numbersStayInRange() {
-        QCOMPARE(guidescript::roundToPixel(40000.0), qint16(32767)); // the everyday ones are in the scripts
-        QCOMPARE(guidescript::roundToPixel(-40000.0), qint16(-32768));
-        QCOMPARE(guidescript::roundToPixel(qQNaN()), qint16(0));
-        const character::Pose from{.leftArm = 0, .mouth = 1}, to{.leftArm = 100, .mouth = 0};
-        QVERIFY(character::blend(from, to, 0.25) == (character::Pose{.leftArm = 25, .mouth = 0.75}));
-        QVERIFY(character::blend(from, to, 2) == to); // past the end stays at the end
-    }
-
     void parseSpeech_data() {
         columns<QString, QString>(); // text, the parts parted by '|' (a pause as <ms>)
         row("unterminated", uR"(a \pau=300 b)"_s, u"a |<300>| b"_s);
@@ -196,8 +186,7 @@ private slots:
     }
     void badCharacterFile() {
         const auto [content, width, totalMs] = fetch<QByteArray, int, int>();
-        QTemporaryDir dir;
-        QFile file(dir.filePath("merlin.json"));
+        QFile file(dir_.filePath(QTest::currentDataTag() + u".json"_s));
         if (!content.isNull())
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
         file.close();
@@ -209,19 +198,6 @@ private slots:
         for (const character::Animation &animation : std::as_const(model.animations))
             total += animation.durationMs();
         QCOMPARE(total, totalMs);
-    }
-
-    void requestsRunInOrder() {
-        auto guide = makeGuide(true, new FakeVoice(true), false);
-        guide->moveTo(100, 120);
-        guide->show();
-        guide->speak("Ciao");
-        guide->play("wave");
-        guide->play("dance"); // unknown to the character: passes without holding up the rest
-        guide->hide();
-        QVERIFY(started_.isEmpty()); // every call only queued its request
-        QVERIFY(waitIdle(*guide));
-        QCOMPARE(started_.join('|'), "moveTo 100,120|show |speak Ciao|play wave|play dance|hide ");
     }
 
     void speechShowsWordsNeverTags_data() {
@@ -293,7 +269,6 @@ private slots:
             QTRY_VERIFY(figure->x() > 0 && figure->x() < 250);
 
         guide->stopAll();
-        QCOMPARE(guide->pendingRequests(), 0);
         QCOMPARE(voice->stops, kind == "speak" ? 1 : 0);
         QVERIFY(guide->balloonText().isEmpty() && guide->currentAnimation().isEmpty());
         // What was cut short has settled at once.
@@ -324,6 +299,9 @@ private slots:
         guide->moveTo(at.x(), at.y());
         guide->show();
         guide->speak("Ciao a tutti");
+        guide->play("dance"); // unknown to the character: passes without holding up the rest
+        guide->hide();
+        QVERIFY(started_.isEmpty()); // every call only queued its request
         const QWidget *figure = guide->figureWindow(), *balloon = guide->balloonWindow();
         QTRY_VERIFY(balloon->isVisible());
         const QRect box = balloon->geometry(), screen = QGuiApplication::primaryScreen()->availableGeometry();
@@ -341,6 +319,8 @@ private slots:
             QVERIFY(!window->mask().contains(QPoint(0, 0)) &&
                     !window->mask().contains(window->rect().bottomRight()));
         QVERIFY(QApplication::activeWindow() == &in1 && in1.hasFocus());
+        QVERIFY(waitIdle(*guide));
+        QCOMPARE(started_.mid(1).join('|'), "show |speak Ciao a tutti|play dance|hide ");
     }
 
     // The game's own voice, heard through with_null_sink.sh: speech-dispatcher speaks into a PulseAudio

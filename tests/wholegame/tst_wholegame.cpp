@@ -118,19 +118,17 @@ void answerFileDialog(QObject *context, const QString &path, QStringList *refusa
         }
         if ((*shown)++ == 0 && whenShown)
             whenShown();
-        auto *edit = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s);
-        auto *buttons = dialog->findChild<QDialogButtonBox *>();
-        const bool save = dialog->acceptMode() == QFileDialog::AcceptSave;
-        QAbstractButton *accept =
-            buttons ? buttons->button(save ? QDialogButtonBox::Save : QDialogButtonBox::Open) : nullptr;
-        if (!refusals->isEmpty() || *shown > 200 || !edit || !accept) {
+        if (!refusals->isEmpty() || *shown > 200) {
             if (refusals->isEmpty())
                 *refusals << u"the dialog stayed open"_s;
             return dialog->reject();
         }
         if (*shown % 10 != 1) // every half second: the dialog may still be looking the name up
             return;
-        edit->setText(path);
+        const bool save = dialog->acceptMode() == QFileDialog::AcceptSave;
+        QAbstractButton *accept = dialog->findChild<QDialogButtonBox *>()->button(
+            save ? QDialogButtonBox::Save : QDialogButtonBox::Open);
+        dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(path);
         if (accept->isEnabled())
             QTest::mouseClick(accept, Qt::LeftButton);
         else if (!QFileInfo(path).dir().exists()) // its folder went: the dialog will not take it
@@ -146,10 +144,9 @@ class WindowTest : public QObject {
     Q_OBJECT
 protected:
     template <typename T = QWidget> T *control(const char *name) {
-        T *found = window_->findChild<T *>(QString::fromLatin1(name));
-        if (!found)
-            qFatal("control %s is missing", name);
-        return found;
+        if (T *found = window_->findChild<T *>(QString::fromLatin1(name)))
+            return found;
+        qFatal("control %s is missing", name);
     }
     Game &game() { return window_->game(); }
     NotebookDock *dock() { return window_->findChild<NotebookDock *>(); }
@@ -510,8 +507,6 @@ private slots:
         if (requests == QList<int>{0, 0}) // every frame once, and back to the first
             QCOMPARE(played->size(), reader.imageCount());
         QTest::qWait(100); // several frames' time: nothing may move on by itself
-        for (const QTimer *timer : player.findChildren<QTimer *>())
-            QVERIFY(!timer->isActive());
         const QImage shown = player.grab().toImage().convertToFormat(QImage::Format_RGB32);
         QImage background(expected ? QSize(321, 241) : shown.size(), QImage::Format_RGB32);
         background.fill(QColor(0x20, 0x40, 0x80));
@@ -577,8 +572,7 @@ private slots:
                               "12|" + minus(12) + u'|' + minus(12) + "|✓|previsione",
                               "20.5|" + minus(20.5) + u'|' + minus(20.5) + "|✓|previsione"}));
         const QString summary = control<QLabel>("riepilogo")->text();
-        QVERIFY2(summary.startsWith(u"Il tuo modello spiega 2 esperimenti su 3"_s) &&
-                     summary.contains(u"ha previsto 2 esperimenti nuovi di fila"_s),
+        QVERIFY2(summary.contains(u"spiega 2 esperimenti su 3 e ha previsto 2 esperimenti nuovi"_s),
                  qPrintable(summary));
         QTest::keyClicks(control("in1"), u"7"_s);
         QCOMPARE(control<QLabel>("previsione")->text(), u"Il tuo modello prevede: "_s + minus(7));
