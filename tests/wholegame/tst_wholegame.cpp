@@ -37,10 +37,6 @@ QString fault() {
     return qEnvironmentVariable("INGRANIX_WG_FAULT");
 }
 
-double scaleFactor() {
-    return qEnvironmentVariable("QT_SCALE_FACTOR", u"1"_s).toDouble();
-}
-
 // Folders made before QApplication exists; they live until the process ends.
 QTemporaryDir &scratch() {
     static QTemporaryDir dir;
@@ -89,6 +85,7 @@ double residentMiB() {
 
 // Answers "Salva PDF" with a fixed name, or cancels it.
 struct FixedChooser : FileChooser {
+    explicit FixedChooser(std::optional<QString> name = {}) : name(std::move(name)) {}
     std::optional<QString> name;
     std::optional<QString> chooseSaveFile(const QString &) override { return name; }
     std::optional<QString> chooseOpenFile(const QString &) override { return std::nullopt; }
@@ -150,11 +147,8 @@ protected:
     }
     Game &game() { return window_->game(); }
     NotebookDock *dock() { return window_->findChild<NotebookDock *>(); }
-    bool activate() {
-        // No window manager under Xvfb gives the window back its activation after a dialog.
-        window_->activateWindow();
-        return QTest::qWaitForWindowActive(window_.get());
-    }
+    // No window manager under Xvfb gives the window back its activation after a dialog.
+    bool activate() { return window_->activateWindow(), QTest::qWaitForWindowActive(window_.get()); }
     // Picks an item of a selector as its list would.
     void choose(const char *selector, int item) {
         control<QComboBox>(selector)->setCurrentIndex(item);
@@ -239,7 +233,7 @@ private slots:
                              : kind == u"vanishing" ? QFileInfo::exists(lights)
                                                     : kind.isEmpty();
         QVERIFY2(inPlace, qPrintable(kind));
-        QCOMPARE(window_->devicePixelRatio(), scaleFactor());
+        QCOMPARE(window_->devicePixelRatio(), qEnvironmentVariable("QT_SCALE_FACTOR", u"1"_s).toDouble());
         for (const char *name : {"List1", "Frame4", "in2", "lbl2", "lbl4", "out2"})
             QVERIFY2(!control(name)->isVisible(), name);
         // The lights blink; where their pictures are missing they keep the red light built into the program.
@@ -297,10 +291,7 @@ private slots:
         combo->setFocus();
         combo->lineEdit()->selectAll();
         QTest::keyClicks(combo, typed);
-        if (enter)
-            QTest::keyClick(combo, Qt::Key_Return);
-        else
-            control("in1")->setFocus();
+        enter ? QTest::keyClick(combo, Qt::Key_Return) : control("in1")->setFocus();
         QVERIFY(combo->count() == 4 && combo->currentText() == typed);
         QCOMPARE(game().levelChoiceCount() + game().colourChoiceCount(), 0);
         QCOMPARE(control<QGroupBox>("Frame1")->title(), u"Frame1"_s);
@@ -373,21 +364,18 @@ private slots:
         // Other programs may print into the same queue meanwhile: ours is the new job with our text.
         // Each job is read once, when it first bears its name (it is whole by then).
         QString difference = u"no new job in "_s + spool;
-        const auto ourJobCame = [&] {
-            for (const QString &name : QDir(spool).entryList({u"job-*.pdf"_s})) {
-                if (seen.contains(name))
-                    continue;
-                seen << name;
-                const QString mismatch = comparePrinted(pdfTextLines(spool + u'/' + name), expected);
-                if (mismatch.isEmpty())
-                    return true;
-                difference += u"\n%1: %2"_s.arg(name, mismatch);
-            }
-            return false;
-        };
         bool came = false;
-        QTRY_VERIFY2_WITH_TIMEOUT(came || (came = ourJobCame()), qPrintable(difference),
-                                  int(deadline.remainingTime()));
+        const auto ourJobCame = [&] {
+            for (const QString &name : QDir(spool).entryList({u"job-*.pdf"_s}))
+                if (!came && !seen.contains(name)) {
+                    seen << name;
+                    const QString mismatch = comparePrinted(pdfTextLines(spool + u'/' + name), expected);
+                    came = mismatch.isEmpty();
+                    difference += u"\n%1: %2"_s.arg(name, mismatch);
+                }
+            return came;
+        };
+        QTRY_VERIFY2_WITH_TIMEOUT(ourJobCame(), qPrintable(difference), int(deadline.remainingTime()));
     }
 
     void menusAndAboutPanel() {
@@ -617,11 +605,9 @@ private slots:
     void otherSettingsGreyRows() {
         // The notes are the notebook's; here the rows go grey and leave the plot until the settings return.
         const auto [selector, item] = fetch<QString, int>();
-        const int before = control<QComboBox>(qPrintable(selector))->currentIndex();
-        if (item < 0)
-            control<QComboBox>(qPrintable(selector))->setEditText(u"Livello2"_s);
-        else
-            choose(qPrintable(selector), item);
+        auto *combo = control<QComboBox>(qPrintable(selector));
+        const int before = combo->currentIndex();
+        item < 0 ? combo->setEditText(u"Livello2"_s) : choose(qPrintable(selector), item);
         for (int row = 1; row < 4; ++row)
             QCOMPARE(table()->index(row, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(150, 150, 150));
         QVERIFY(dock()->plot()->outputPoints().isEmpty());
@@ -662,9 +648,7 @@ private slots:
                      lines.contains(u"30 %1 %1 ✓ previsione"_s.arg(minus(30))),
                  qPrintable(lines.join(u'\n')));
         // A folder that cannot be written: the notebook says so, calmly.
-        auto unwritable = std::make_unique<FixedChooser>();
-        unwritable->name = u"/nonexistent/quaderno"_s;
-        dock()->setFileChooser(std::move(unwritable));
+        dock()->setFileChooser(std::make_unique<FixedChooser>(u"/nonexistent/quaderno"_s));
         QTest::mouseClick(control("salvaPdf"), Qt::LeftButton);
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         QVERIFY(control<QLabel>("salvaMessaggio")->text().startsWith(u"Non sono riuscito"_s));
