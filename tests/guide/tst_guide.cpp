@@ -122,9 +122,6 @@ private slots:
             for (int count = 1; count <= 4; ++count) // the fourth says nothing
                 guidescript::reactToExperiment(g, count);
         };
-        const auto opened = [](const QString &path) {
-            return Script([path](GuideCharacter &g) { guidescript::announceOpenedFile(g, path); });
-        };
         row("GreetPlayer", greet,
             uR"(moveTo 1721,532|show|speak Benvenuti alla ingranix1 1\Pau=500\ |speak \Pau=200\la prima|)"
             R"(speak \Pau=300|moveTo 166,480|play getattention|play getattention|play gestureleft)"_s);
@@ -134,8 +131,11 @@ private slots:
             uR"(stopAll|play read|speak Allora|speak \pau=500\Nel|speak \pau=500\ Se|speak \pau=500\?)"_s);
         row("experiments 1 to 4", experiments,
             uR"(play gestureleft|speak La|speak Prova|speak Il tuo|speak \pau=500\Quando|play processing)"_s);
-        row("opened name too short", opened("abc"), u"show|play search"_s);
-        row("opened cut inside a surrogate pair", opened("gatto😀abc"),
+        row("opened name too short",
+            Script([](GuideCharacter &g) { guidescript::announceOpenedFile(g, "abc"); }),
+            u"show|play search"_s);
+        row("opened cut inside a surrogate pair",
+            Script([](GuideCharacter &g) { guidescript::announceOpenedFile(g, "gatto😀abc"); }),
             u"show|play search|speak è stato aperto il meccanismo di calcolo che hai salvato con il nome gatto."_s);
     }
     void scriptRequests() {
@@ -188,8 +188,7 @@ private slots:
         QFile file(dir_.filePath(QTest::currentDataTag() + u".json"_s));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
         file.close();
-        character::Model model;
-        model.width = 7;
+        character::Model model{{}, 7, 0, {}, {}};
         QCOMPARE(character::loadFile(file.fileName(), model), width != 7);
         QCOMPARE(model.width, width);
         int total = 0;
@@ -208,9 +207,8 @@ private slots:
         row("pause alone", uR"(\Pau=60)"_s, QStringList{}, 60, u"answers"_s);
         row("no voice", hi, QStringList{hi}, speech::estimateMs(hi), u"none"_s);
         // Never cut before the deadline drawn from the text's length, a while past its estimate.
-        const QString one = u"uno"_s;
-        row("silent", one, QStringList{one}, GuideAgent::speechDeadlineMs(speech::estimateMs(one)),
-            u"silent"_s);
+        row("silent", u"uno"_s, QStringList{u"uno"_s},
+            GuideAgent::speechDeadlineMs(speech::estimateMs(u"uno"_s)), u"silent"_s);
     }
     void speechShowsWordsNeverTags() {
         const auto [text, words, atLeastMs, voice] = fetch<QString, QStringList, int, QString>();
