@@ -33,10 +33,6 @@ void moveToCorner(GuideCharacter &guide, double dx, double dy) {
 
 } // namespace
 
-qint16 roundToPixel(double value) {
-    return toPixel(value);
-}
-
 QString characterFileName(const QString &id) {
     return id + QStringLiteral(".json");
 }

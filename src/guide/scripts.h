@@ -35,9 +35,5 @@ void reportPrintFailed(GuideCharacter &guide);
 // The character file's name for an id, e.g. "merlin" -> "merlin.<ext>".
 QString characterFileName(const QString &id);
 
-// A screen position worked out in floating point, rounded to the nearest 16-bit pixel with ties
-// to even; values beyond the 16-bit range stay at its ends, and NaN gives 0.
-qint16 roundToPixel(double value);
-
 } // namespace guidescript
 } // namespace ingranix
