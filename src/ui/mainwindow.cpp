@@ -7,6 +7,7 @@
 #include "movieplayer.h"
 #include "play/game.h"
 #include "twips.h"
+#include "windowstyle.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -42,6 +43,8 @@ QFont panelFont(double points, bool bold = true) {
 
 MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
     : QMainWindow(parent), resourceFolder_(resourceFolder) {
+    if (!qobject_cast<WindowStyle *>(QApplication::style()))
+        QApplication::setStyle(new WindowStyle);
     installMachineAccessibility();
     setObjectName(QStringLiteral("ingranix1"));
     setWindowTitle(QStringLiteral("Ingranix(IX40)"));
