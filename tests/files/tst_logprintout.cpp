@@ -89,6 +89,9 @@ private slots:
         QCOMPARE(notebookpdf::headingLines(content).at(3),
                  u"Il mio modello: "_s + content.model.left(600) + u"…"_s);
         QVERIFY(lines.at(2).startsWith(u"Il mio modello: x + 1"_s) && text.join(u' ').contains(u"…"_s));
+        notebookpdf::Content whole = content;
+        whole.model = QString(600, u'x'); // just as long as is shown: whole, without "…"
+        QCOMPARE(notebookpdf::headingLines(whole).at(3), u"Il mio modello: "_s + whole.model);
         // The title starts at the page's 15 mm margins, its cells an inch apart.
         const auto words = pdfWords(pdf);
         const qreal margin = 15 / 25.4 * 72;
