@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPainter>
 #include <QScopedValueRollback>
 
 namespace ingranix {
@@ -77,6 +78,20 @@ bool isDecorative(const QWidget *widget) {
 
 void installMachineAccessibility() {
     QAccessible::installFactory(machineAccessible); // installs once, however often it is called
+}
+
+PanelFrame::PanelFrame(const QString &title, const Look &look, QWidget *parent)
+    : QGroupBox(title, parent), look_(look) {}
+
+void PanelFrame::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    const QRect all = rect();
+    painter.fillRect(all, look_.border);
+    painter.fillRect(all.marginsRemoved(QMargins() + look_.borderWidth), look_.background);
+    painter.setPen(look_.titleColour.isValid() ? look_.titleColour : palette().color(QPalette::WindowText));
+    const QFontMetrics metrics(font());
+    painter.drawText(QRect(look_.titleAt, QSize(metrics.horizontalAdvance(title()), metrics.height())),
+                     Qt::AlignLeft | Qt::TextHideMnemonic, title());
 }
 
 OutputLabel::OutputLabel(const QFont &designFont, QWidget *parent) : QLabel(parent), designFont_(designFont) {

@@ -16,11 +16,26 @@ bool isDecorative(const QWidget *widget);
 // decorative ones, and the frames' own accessible names in place of their captions.
 void installMachineAccessibility();
 
-// A frame of the window (the machine's sides, the control panel, the about panel).
+// A frame of the window (the machine's sides, the control panel, the about panel): a flat background,
+// a solid border and the caption inside it at the top left. Painted here, not by a style sheet, which
+// would make Qt restyle every control of the window as it starts.
 class PanelFrame : public QGroupBox {
     Q_OBJECT
 public:
-    using QGroupBox::QGroupBox;
+    struct Look {
+        QColor background;
+        QColor border;
+        int borderWidth = 1;
+        QPoint titleAt;     // the caption's top left corner
+        QColor titleColour; // invalid: the palette's text colour
+    };
+    PanelFrame(const QString &title, const Look &look, QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    Look look_;
 };
 
 // The output box. Its caption is shown whole, in a smaller font when the design's does not fit;

@@ -28,7 +28,24 @@ namespace ingranix {
 
 namespace {
 
-const QString navy = QStringLiteral("rgb(0,0,128)");
+const QColor navy(0, 0, 128);
+const QColor red(255, 0, 0);
+
+// The Frame3 buttons' raised blue look, sunk while pressed and ringed in yellow with the focus.
+const QString commandButtonRules =
+    QStringLiteral("QPushButton { background-color: rgb(0,0,192); color: white;"
+                   " border: 2px outset rgb(80,80,255); border-radius: 4px; }"
+                   "QPushButton:pressed { border-style: inset; background-color: rgb(0,0,150); }"
+                   "QPushButton:focus { border-color: rgb(255,220,0); }");
+
+// One colour of a widget's palette; a background colour is also filled in behind the widget.
+void setRoleColour(QWidget *widget, QPalette::ColorRole role, const QColor &value) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, value);
+    widget->setPalette(palette);
+    if (role == QPalette::Window)
+        widget->setAutoFillBackground(true);
+}
 
 // Near equivalents of the original fonts, all metric-friendly sans faces found on every desktop.
 QFont panelFont(double points, bool bold = true) {
@@ -53,21 +70,14 @@ MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
     surface->setObjectName(QStringLiteral("surface"));
     setCentralWidget(surface);
 
-    // One style sheet for the whole window, applied once: styling each control on its own would
-    // repolish the window again and again and slow the start.
-    styleRules_ =
-        QStringLiteral("#Frame3 QPushButton { background-color: rgb(0,0,192); color: white;"
-                       " border: 2px outset rgb(80,80,255); border-radius: 4px; }"
-                       "#Frame3 QPushButton:pressed { border-style: inset; background-color: rgb(0,0,150); }"
-                       "#Frame3 QPushButton:focus { border-color: rgb(255,220,0); }"
-                       "#Frame3 QComboBox QAbstractItemView { background-color: rgb(0,0,255); color: white;"
-                       " selection-background-color: rgb(255,0,0); }");
+    // Colours come from palettes and the frames' own painting. Style sheets only dress the few controls
+    // that need their borders, each on its own: a sheet on the window would restyle every control as
+    // the game starts.
     buildMachine(surface);
     buildControlPanel(surface);
     buildAboutPanel(surface);
     buildMenus();
     describeForScreenReaders();
-    setStyleSheet(styleRules_);
     resize(twipsToPixels(4680), twipsToPixels(3090) + menuBar()->sizeHint().height());
     // The machine needs this much room; smaller windows would hide the controls.
     setMinimumSize(twipsToPixels(10575), twipsToPixels(8415) + menuBar()->sizeHint().height());
@@ -99,22 +109,12 @@ MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
 
 MainWindow::~MainWindow() = default;
 
-QGroupBox *MainWindow::makeFrame(QWidget *parent, const char *name, const QString &caption, QRect twips,
-                                 const QString &background) {
-    auto *frame = new PanelFrame(caption, parent);
+QGroupBox *MainWindow::makeFrame(QWidget *parent, const char *name, const QString &caption, QRect twips) {
+    auto *frame = new PanelFrame(caption, {navy, QColor(90, 90, 200), 1, QPoint(9, 2), red}, parent);
     frame->setObjectName(QString::fromLatin1(name));
     frame->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
     frame->setFont(panelFont(8.25));
-    styleRules_ += QStringLiteral("QGroupBox#%1 { background-color: %2; border: 1px solid rgb(90,90,200);"
-                                  " margin-top: 0px; }"
-                                  "QGroupBox#%1::title { color: rgb(255,0,0); subcontrol-origin: padding;"
-                                  " left: 6px; top: 1px; }")
-                       .arg(frame->objectName(), background);
     return frame;
-}
-
-void MainWindow::addStyle(QWidget *widget, const char *declarations) {
-    styleRules_ += QStringLiteral("#%1 { %2 }").arg(widget->objectName(), QString::fromLatin1(declarations));
 }
 
 QLabel *MainWindow::makeLabel(QWidget *parent, const char *name, const QString &text, QRect twips) {
@@ -152,6 +152,8 @@ Selector *MainWindow::makeSelector(QWidget *parent, const char *name, const QStr
     for (const QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
         palette.setColor(role, Qt::white);
     combo->setPalette(palette);
+    combo->view()->setStyleSheet(QStringLiteral("background-color: rgb(0,0,255); color: white;"
+                                                " selection-background-color: rgb(255,0,0);"));
     return combo;
 }
 
@@ -167,11 +169,11 @@ void MainWindow::buildMachine(QWidget *surface) {
     label7_ = makeLabel(surface, "Label7", QStringLiteral("In"), QRect(1560, 2880, 255, 300));
     label7_->setFont(panelFont(12));
 
-    frame1_ = makeFrame(surface, "Frame1", QStringLiteral("Frame1"), QRect(240, 2400, 2415, 2175), navy);
+    frame1_ = makeFrame(surface, "Frame1", QStringLiteral("Frame1"), QRect(240, 2400, 2415, 2175));
     shock1_ = new MoviePlayer(surface);
     shock1_->setObjectName(QStringLiteral("shock1"));
     shock1_->setGeometry(twipsRect(3000, 720, 4815, 3615));
-    frame2_ = makeFrame(surface, "Frame2", QStringLiteral("Frame1"), QRect(8160, 2400, 2415, 2175), navy);
+    frame2_ = makeFrame(surface, "Frame2", QStringLiteral("Frame1"), QRect(8160, 2400, 2415, 2175));
 
     const struct {
         const char *name;
@@ -183,7 +185,7 @@ void MainWindow::buildMachine(QWidget *surface) {
         auto *shape = new QFrame(surface);
         shape->setObjectName(QString::fromLatin1(bar.name));
         shape->setGeometry(twipsRect(bar.twips.x(), bar.twips.y(), bar.twips.width(), bar.twips.height()));
-        addStyle(shape, "background-color: rgb(0,0,128);");
+        setRoleColour(shape, QPalette::Window, navy);
         markDecorative(shape);
         shape->lower();
     }
@@ -196,10 +198,10 @@ void MainWindow::buildMachine(QWidget *surface) {
     in1_->setGeometry(twipsRect(240, 360, 1935, 1410));
     in1_->setAlignment(Qt::AlignCenter);
     in1_->setFont(bigFont);
-    addStyle(in1_, "background-color: white; color: black;");
+    WidgetBoard::paintBox(in1_, Qt::white);
     QLabel *label1 = makeLabel(frame1_, "Label1", QStringLiteral("input"), QRect(720, 1800, 615, 300));
     label1->setFont(panelFont(12));
-    addStyle(label1, "color: rgb(255,0,0);");
+    setRoleColour(label1, QPalette::WindowText, red);
     in2_ = new QLineEdit(QStringLiteral(" "), frame1_);
     in2_->setObjectName(QStringLiteral("in2"));
     in2_->setGeometry(twipsRect(1080, 1440, 1095, 375));
@@ -211,14 +213,14 @@ void MainWindow::buildMachine(QWidget *surface) {
     out1_->setObjectName(QStringLiteral("out1"));
     out1_->setGeometry(twipsRect(240, 480, 1935, 1215));
     out1_->setAlignment(Qt::AlignCenter);
-    addStyle(out1_, "background-color: white; color: black;");
+    WidgetBoard::paintBox(out1_, Qt::white);
     QLabel *label4 = makeLabel(frame2_, "Label4", QStringLiteral("output"), QRect(720, 1800, 795, 300));
     label4->setFont(panelFont(12));
-    addStyle(label4, "color: rgb(255,0,0);");
+    setRoleColour(label4, QPalette::WindowText, red);
     QLabel *lbl4 = makeLabel(frame2_, "lbl4", QStringLiteral("output/2"), QRect(120, 1440, 885, 300));
     lbl4->hide();
     out2_ = makeLabel(frame2_, "out2", QString(), QRect(1200, 1320, 1095, 375));
-    addStyle(out2_, "background-color: white; color: black;");
+    WidgetBoard::paintBox(out2_, Qt::white);
     out2_->hide();
 
     list1_ = new QListWidget(surface);
@@ -231,8 +233,8 @@ void MainWindow::buildMachine(QWidget *surface) {
 }
 
 void MainWindow::buildControlPanel(QWidget *surface) {
-    frame3_ = makeFrame(surface, "Frame3", QStringLiteral("Quadro di comando"), QRect(2040, 4680, 6495, 3015),
-                        navy);
+    frame3_ =
+        makeFrame(surface, "Frame3", QStringLiteral("Quadro di comando"), QRect(2040, 4680, 6495, 3015));
     QPushButton *exp = makeButton(frame3_, "exp", QStringLiteral("esperimento"), QRect(720, 1200, 2175, 615));
     QPushButton *command1 =
         makeButton(frame3_, "Command1", QStringLiteral("    nuovo meccanismo         di calcolo"),
@@ -240,6 +242,8 @@ void MainWindow::buildControlPanel(QWidget *surface) {
     // The caption's blanks wrap it onto two lines on the original button; here the break is explicit.
     command1->setText(QStringLiteral("nuovo meccanismo\ndi calcolo"));
     command1->setProperty("designCaption", QStringLiteral("    nuovo meccanismo         di calcolo"));
+    exp->setStyleSheet(commandButtonRules);
+    command1->setStyleSheet(commandButtonRules);
     combo1_ = makeSelector(frame3_, "Combo1", QStringLiteral("                Livello"),
                            {QStringLiteral("Livello1"), QStringLiteral("Livello2"),
                             QStringLiteral("Livello3"), QStringLiteral("Livello4")},
@@ -268,12 +272,11 @@ void MainWindow::buildControlPanel(QWidget *surface) {
 }
 
 void MainWindow::buildAboutPanel(QWidget *surface) {
-    frame4_ = new PanelFrame(QStringLiteral("Informazioni"), surface);
+    frame4_ =
+        new PanelFrame(QStringLiteral("Informazioni"),
+                       {QColor(255, 192, 128), QColor(128, 128, 128), 2, QPoint(10, 2), QColor()}, surface);
     frame4_->setObjectName(QStringLiteral("Frame4"));
     frame4_->setGeometry(twipsRect(2760, 1080, 5535, 3255));
-    styleRules_ += QStringLiteral("QGroupBox#Frame4 { background-color: rgb(255,192,128);"
-                                  " border: 2px solid rgb(128,128,128); }"
-                                  "QGroupBox#Frame4::title { subcontrol-origin: padding; left: 6px; }");
 
     // A flat button drawn as the design's boxed "X", so that the keyboard reaches it too.
     label6_ = new QPushButton(QStringLiteral("X"), frame4_);
@@ -282,8 +285,9 @@ void MainWindow::buildAboutPanel(QWidget *surface) {
     label6_->setFont(panelFont(12));
     label6_->setFlat(true);
     label6_->setCursor(Qt::PointingHandCursor);
-    addStyle(label6_, "color: rgb(255,0,0); background: transparent; border: 1px solid black; padding: 0px;");
-    styleRules_ += QStringLiteral("#Label6:focus { border-style: dashed; }");
+    label6_->setStyleSheet(QStringLiteral("QPushButton { color: rgb(255,0,0); background: transparent;"
+                                          " border: 1px solid black; padding: 0px; }"
+                                          "QPushButton:focus { border-style: dashed; }"));
     connect(label6_, &QPushButton::clicked, this, &MainWindow::Label6_Click);
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), frame4_);
     escape->setContext(Qt::WidgetWithChildrenShortcut);
@@ -297,26 +301,24 @@ void MainWindow::buildAboutPanel(QWidget *surface) {
         const char *name;
         const char *text;
         QRect twips;
-        const char *style;
+        QColor ink; // invalid: the palette's text colour
     } labels[] = {
-        {"lblTitle", "Ingranix", {1080, 480, 1485, 195}, "color: black;"},
-        {"lblVersion", "Versione del 4/11/04", {1050, 780, 1515, 195}, ""},
+        {"lblTitle", "Ingranix", {1080, 480, 1485, 195}, Qt::black},
+        {"lblVersion", "Versione del 4/11/04", {1050, 780, 1515, 195}, {}},
         {"lblDescription",
          "Gioco didattico sul concetto di modello",
          {1080, 1125, 3015, 195}, // wider than designed: the near-equivalent font needs the room
-         "color: black;"},
-        {"lblDisclaimer",
-         "Ideato e realizzato dal gruppo Ingranix",
-         {1080, 1440, 3015, 195},
-         "color: black;"},
-        {"Label5", "Con la collaborazione di", {1680, 1800, 1920, 195}, ""}, // wider, likewise
-        {"Label3", "insegnanti e alunni delle nostre scuole", {960, 2160, 3000, 195}, ""},
+         Qt::black},
+        {"lblDisclaimer", "Ideato e realizzato dal gruppo Ingranix", {1080, 1440, 3015, 195}, Qt::black},
+        {"Label5", "Con la collaborazione di", {1680, 1800, 1920, 195}, {}}, // wider, likewise
+        {"Label3", "insegnanti e alunni delle nostre scuole", {960, 2160, 3000, 195}, {}},
         // The web-site label stays empty: the game has no address of its own to show.
-        {"Label2", "", {840, 2640, 3615, 495}, "color: rgb(255,128,0);"},
+        {"Label2", "", {840, 2640, 3615, 495}, QColor(255, 128, 0)},
     };
     for (const auto &entry : labels) {
         QLabel *label = makeLabel(frame4_, entry.name, QString::fromUtf8(entry.text), entry.twips);
-        addStyle(label, entry.style);
+        if (entry.ink.isValid())
+            setRoleColour(label, QPalette::WindowText, entry.ink);
         label->setFont(panelFont(8, false));
     }
     auto *label2 = findChild<QLabel *>(QStringLiteral("Label2"));
@@ -327,7 +329,7 @@ void MainWindow::buildAboutPanel(QWidget *surface) {
     auto *line1 = new QFrame(frame4_);
     line1->setObjectName(QStringLiteral("Line1"));
     line1->setGeometry(0, twipsToPixels(2520), twipsToPixels(5520), 1);
-    addStyle(line1, "background-color: rgb(128,128,128);");
+    setRoleColour(line1, QPalette::Window, QColor(128, 128, 128));
     markDecorative(line1);
 
     frame4_->hide();

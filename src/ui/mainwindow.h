@@ -59,11 +59,9 @@ private:
     void informazioni_Click();
     void Label6_Click();
     void describeForScreenReaders();
-    void addStyle(QWidget *widget, const char *declarations);
     void startUp();
     void toggleNotebook();
-    QGroupBox *makeFrame(QWidget *parent, const char *name, const QString &caption, QRect twips,
-                         const QString &background);
+    QGroupBox *makeFrame(QWidget *parent, const char *name, const QString &caption, QRect twips);
     QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QRect twips);
     QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, QRect twips);
     Selector *makeSelector(QWidget *parent, const char *name, const QString &prompt, const QStringList &items,
@@ -71,7 +69,6 @@ private:
     QLabel *makeLight(QWidget *parent, const char *name, QRect twips);
 
     QString resourceFolder_;
-    QString styleRules_;
 
     QGroupBox *frame1_ = nullptr;
     QGroupBox *frame2_ = nullptr;

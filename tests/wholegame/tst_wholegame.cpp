@@ -236,6 +236,15 @@ private slots:
         QCOMPARE(window_->devicePixelRatio(), qEnvironmentVariable("QT_SCALE_FACTOR", u"1"_s).toDouble());
         for (const char *name : {"List1", "Frame4", "in2", "lbl2", "lbl4", "out2"})
             QVERIFY2(!control(name)->isVisible(), name);
+        // The control panel draws its own border, ground and red caption.
+        const QImage panel = control("Frame3")->grab().toImage();
+        qsizetype captionInk = 0;
+        for (int y = 0; y < panel.height() / 10; ++y)
+            for (int x = 0; x < panel.width() / 3; ++x)
+                captionInk += panel.pixelColor(x, y) == Qt::red;
+        QVERIFY(captionInk > 20 && panel.pixelColor(0, 0) == QColor(90, 90, 200) &&
+                panel.pixelColor(panel.width() - 1, panel.height() - 1) == QColor(90, 90, 200) &&
+                panel.pixelColor(4, panel.height() / 2) == QColor(0, 0, 128));
         // The menu bar's overflow arrow, decoded only when drawn, is the desktop style's own.
         auto *style = qobject_cast<QProxyStyle *>(QApplication::style());
         const QImage arrow = window_->menuBar()->findChild<QToolButton *>()->icon().pixmap(16).toImage();
