@@ -74,7 +74,7 @@ void StartupBench::startToFirstPaint() {
                                   QStringLiteral("ingranix")};
     const int rounds = qEnvironmentVariableIntValue("INGRANIX_BENCH_ROUNDS") > 0
                            ? qEnvironmentVariableIntValue("INGRANIX_BENCH_ROUNDS")
-                           : 11;
+                           : 21;
     QList<QList<double>> ms(programs.size());
     QList<QList<double>> mb(programs.size());
     QList<double> toEmpty, toText;
