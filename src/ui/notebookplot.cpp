@@ -119,9 +119,11 @@ QCategoryAxis *makeAxis(const QString &title) {
 
 } // namespace
 
-NotebookPlot::NotebookPlot(QWidget *parent) : QChartView(parent) {
+// Given its chart from the start: a view made without one makes a default chart of its own, which
+// setChart() would then leave behind, undeleted.
+NotebookPlot::NotebookPlot(QWidget *parent) : QChartView(new QChart, parent) {
     setRenderHint(QPainter::Antialiasing);
-    auto *plot = new QChart;
+    QChart *plot = chart();
     plot->setAnimationOptions(QChart::NoAnimation);
     plot->setMargins(QMargins(4, 4, 4, 4));
     plot->legend()->setAlignment(Qt::AlignBottom);
@@ -150,7 +152,6 @@ NotebookPlot::NotebookPlot(QWidget *parent) : QChartView(parent) {
         series->attachAxis(xAxis_);
         series->attachAxis(yAxis_);
     }
-    setChart(plot);
     updateAxes();
 }
 
