@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 // What the game needs from the outside world. The window, the movie player, the clock, the random
 // source, the file dialogs and the printer implement these; tests implement them with fakes.
@@ -114,6 +115,13 @@ public:
     virtual void experimentLogged(const LoggedExperiment &experiment) = 0;
     virtual void logCleared() = 0;      // a new mechanism: the log is back to its header
     virtual void settingsChanged() = 0; // a handler changed the level, colour, index or constants
+    // An opened lesson replaced the whole log with these experiments; an observer that can take them at
+    // once overrides this.
+    virtual void logRestored(const std::vector<LoggedExperiment> &experiments) {
+        logCleared();
+        for (const LoggedExperiment &experiment : experiments)
+            experimentLogged(experiment);
+    }
 };
 
 } // namespace ingranix
