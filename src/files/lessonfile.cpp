@@ -306,6 +306,8 @@ ReadResult parse(QByteArrayView text) {
             }
         } else if (key == u"data") {
             lesson.saved = QDateTime::fromString(field.toString(), Qt::ISODate);
+            // Whole seconds, as they are written: a lesson saved again reads the same.
+            lesson.saved = lesson.saved.addMSecs(-lesson.saved.time().msec());
             read = lesson.saved.isValid() ? Field::Ok : Field::Damaged;
         } else if (key == u"meccanismo") {
             read = readIndex(field, &m.mechanismIndex);
