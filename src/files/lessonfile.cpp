@@ -114,6 +114,15 @@ Field readIndex(QStringView text, qint16 *index) {
 }
 
 Field readConstants(QStringView text, ConstantsTable *table) {
+    // As written: sixteen digits with a blank between each.
+    bool plain = text.size() == 31;
+    for (qsizetype i = 0; plain && i < 31; ++i)
+        plain = i % 2 ? text[i] == u' ' : text[i] >= u'0' && text[i] <= u'9';
+    if (plain) {
+        for (int e = 0; e < 16; ++e)
+            table->set(e / 4 + 1, e % 4 + 1, qint16(text[2 * e].unicode() - u'0'));
+        return Field::Ok;
+    }
     const auto parts = text.split(u' ');
     if (parts.size() != 16)
         return Field::Damaged;
@@ -179,6 +188,9 @@ ReadResult failure(Problem problem, int line = 0) {
 }
 
 std::optional<QString> decoded(QByteArrayView bytes) {
+    // Most lines are plain ASCII: they need no decoder.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (utf8.hasError())
@@ -355,6 +367,14 @@ ReadResult parse(QByteArrayView text) {
             outOfRangeLine = lines.number();
         }
         afterModel = experiment.afterModel;
+        // Most experiments share their level and colour with the one before: one copy of each text.
+        if (!lesson.experiments.empty()) {
+            const Experiment &before = lesson.experiments.back();
+            if (experiment.levelText == before.levelText)
+                experiment.levelText = before.levelText;
+            if (experiment.gearColour == before.gearColour)
+                experiment.gearColour = before.gearColour;
+        }
         lesson.experiments.push_back(std::move(experiment));
     }
     if (!lines.nextRecord(&line))

@@ -238,17 +238,16 @@ void Game::apri_Click() {
 void Game::restoreLesson(const lessonfile::Lesson &lesson, const QString &fileName) {
     putBackMechanism(lesson.mechanism);
 
-    log_.clear();
+    log_ = QStringList{logHeader};
     experiments_.clear();
-    s_.board.clearLog();
-    appendLog(logHeader);
     log_.reserve(qsizetype(lesson.experiments.size()) + 1);
     experiments_.reserve(lesson.experiments.size());
     for (const lessonfile::Experiment &e : lesson.experiments) {
-        appendLog(e.input + QLatin1Char('\t') + e.output);
+        log_.append(e.input + QLatin1Char('\t') + e.output);
         experiments_.push_back(
             {e.input, e.output, {e.levelText, e.gearColour, e.mechanismIndex, e.constants}});
     }
+    s_.board.replaceLog(log_);
     s_.board.focusIn1();
     if (observer_)
         observer_->logRestored(experiments_);

@@ -44,6 +44,12 @@ public:
     // The hidden list List1 mirrors the experiment log.
     virtual void appendLogLine(const QString &line) = 0;
     virtual void clearLog() = 0;
+    // The whole log at once (an opened lesson); a board that can take many lines together overrides it.
+    virtual void replaceLog(const QStringList &lines) {
+        clearLog();
+        for (const QString &line : lines)
+            appendLogLine(line);
+    }
 
     // Light 1..6 shows the picture file `path`.
     virtual void setLightPicture(int light, const QString &path) = 0;

@@ -293,7 +293,11 @@ void NotebookDock::logRestored(const std::vector<LoggedExperiment> &experiments)
     notebook_.addExperiments(experiments);
     table_->reset();
     refreshSummary();
-    refreshPlot();
+    // A lesson opened here brings its model next: the plot is drawn once, with both.
+    if (openingLesson_)
+        plotStale_ = true;
+    else
+        refreshPlot();
 }
 
 void NotebookDock::modelTextChanged(const QString &text) {
@@ -417,7 +421,9 @@ void NotebookDock::openLesson() {
         return;
     }
 
+    openingLesson_ = true;
     game_.restoreLesson(read.lesson, *chosen);
+    openingLesson_ = false;
     {
         // The model comes with the rows that were its predictions, not as a change typed now.
         const QSignalBlocker quiet(modelField_);

@@ -84,6 +84,7 @@ private:
     QPushButton *openLessonButton_ = nullptr;
     QLabel *lessonMessage_ = nullptr;
     bool plotStale_ = false; // while hidden the plot waits for the next showing
+    bool openingLesson_ = false;
     bool placed_ = false;
     int windowMinimumWidth_ = -1;
 };
