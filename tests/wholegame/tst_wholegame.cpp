@@ -727,6 +727,25 @@ private slots:
         QVERIFY(!QFile::exists(files_.filePath(u"sbagliata.lezione"_s)));
         QVERIFY(QApplication::activeModalWidget() == nullptr);
     }
+
+    // A long lesson keeps every row in the table; the plot keeps a point per small cell of its area.
+    void longLessonPlotsLightly() {
+        lessonfile::Lesson lesson;
+        lesson.saved = QDateTime::currentDateTime();
+        lesson.mechanism = {u"Livello1"_s, u"verde"_s, u"verde"_s, 1, {}};
+        for (int i = 0; i < 3000; ++i)
+            lesson.experiments.push_back(
+                {QString::number(i), QString::number(3 * i), u"Livello1"_s, u"verde"_s, 1, {}, false, {}});
+        const QString path = files_.filePath(u"lunga.lezione"_s);
+        QCOMPARE(lessonfile::save(path, lesson), lessonfile::Problem::None);
+        dock()->setFileChooser(std::make_unique<FixedChooser>(path));
+        QTest::mouseClick(control("apriLezione"), Qt::LeftButton);
+        QCOMPARE(table()->rowCount(), 3000);
+        const QList<QPointF> points = dock()->plot()->outputPoints();
+        QVERIFY2(points.size() >= 200 && points.size() <= 2000, qPrintable(QString::number(points.size())));
+        for (const QPointF &point : points)
+            QCOMPARE(point.y(), 3 * point.x());
+    }
 };
 
 // Hours of play in a minute: seeded random player events on the real window, after which memory must
