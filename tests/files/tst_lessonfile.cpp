@@ -237,19 +237,6 @@ private slots:
                  "the lesson on disk is neither the earlier nor the new one");
         QCOMPARE(parse(text).problem, Problem::None);
     }
-
-    void savePathEndsInLezione_data() {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<QString>("path");
-        QTest::newRow("plain") << u"/tmp/lunedi"_s << u"/tmp/lunedi.lezione"_s;
-        QTest::newRow("already") << u"/tmp/lunedi.LEZIONE"_s << u"/tmp/lunedi.LEZIONE"_s;
-        QTest::newRow("cancelled") << QString() << QString();
-    }
-    void savePathEndsInLezione() {
-        QFETCH(QString, chosen);
-        QFETCH(QString, path);
-        QCOMPARE(savePath(chosen), path);
-    }
 };
 
 int main(int argc, char **argv) {
