@@ -402,8 +402,9 @@ ReadResult read(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return failure(Problem::Unreadable);
-    // One byte beyond the bound tells a file that grew since it was measured.
-    const QByteArray bytes = file.read(maxFileBytes + 1);
+    // Read as far as it was measured, and a byte more: a file that keeps growing cannot hold the reader, and
+    // read() sets aside no more room than that.
+    const QByteArray bytes = file.read(std::min(info.size(), maxFileBytes) + 1);
     if (file.error() != QFileDevice::NoError)
         return failure(Problem::Unreadable);
     return parse(bytes);
