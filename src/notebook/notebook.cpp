@@ -1,5 +1,9 @@
 #include "notebook.h"
 
+#include "mechanisms/numbers.h"
+
+#include <algorithm>
+
 namespace ingranix::notebook {
 
 using namespace Qt::Literals::StringLiterals;
@@ -12,25 +16,54 @@ QString experiments(int count) {
 
 } // namespace
 
+std::optional<QString> myPredictionCaption(QStringView text, QStringView decimalSeparator) {
+    const QStringView trimmed = text.trimmed();
+    if (trimmed == u"?")
+        return QStringLiteral("?");
+    if (std::none_of(trimmed.begin(), trimmed.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return std::nullopt;
+    QString pointed = trimmed.toString();
+    pointed.replace(u',', u'.');
+    return numberText(readInputValue(pointed), decimalSeparator);
+}
+
 Notebook::Notebook(QString decimalSeparator) : decimalSeparator_(std::move(decimalSeparator)) {}
 
-void Notebook::addExperiment(const LoggedExperiment &experiment) {
-    Row row{experiment, model_.caption(experiment.input, decimalSeparator_), standingOf(experiment.settings)};
+void Notebook::addExperiment(const LoggedExperiment &experiment, const QString &myPrediction) {
+    Row row{experiment,
+            model_.caption(experiment.input, decimalSeparator_),
+            standingOf(experiment.settings),
+            myPrediction,
+            Mark::None,
+            kindsOf(experiment.input)};
+    if (const auto caption = myPredictionCaption(myPrediction, decimalSeparator_))
+        row.myMark = *caption == experiment.output ? Mark::Explained : Mark::Missed;
     rows_.push_back(std::move(row));
     // Only the newest row is new: the totals follow without walking the whole log again.
     const Row &added = rows_.back();
+    streakBroken_ = 0;
     if (added.standing != Standing::Counted)
         return;
     ++counted_;
+    kindsTried_ |= added.kinds;
     const bool explained = markOf(added) == Mark::Explained;
     explained_ += explained ? 1 : 0;
-    if (isPrediction(int(rows_.size()) - 1))
+    if (isPrediction(int(rows_.size()) - 1)) {
+        streakBroken_ = explained ? 0 : predictedInARow_;
         predictedInARow_ = explained ? predictedInARow_ + 1 : 0;
+    }
+    if (added.myMark != Mark::None) {
+        const bool matched = added.myMark == Mark::Explained;
+        ++myPredicted_;
+        myMatched_ += matched ? 1 : 0;
+        myMatchedInARow_ = matched ? myMatchedInARow_ + 1 : 0;
+    }
 }
 
 void Notebook::clear() {
     rows_.clear();
     firstPrediction_ = 0;
+    ++generation_;
     recount();
 }
 
@@ -38,6 +71,7 @@ bool Notebook::setCurrentSettings(const MachineSettings &settings) {
     if (settings == current_)
         return false;
     current_ = settings;
+    ++generation_;
     for (Row &row : rows_)
         row.standing = standingOf(row.experiment.settings);
     recount();
@@ -67,8 +101,8 @@ int Notebook::rowCount() const {
 
 RowView Notebook::row(int index) const {
     const Row &row = rows_.at(std::size_t(index));
-    return {row.experiment.input, row.experiment.output, row.modelCaption,
-            markOf(row),          row.standing,          isPrediction(index)};
+    return {row.experiment.input, row.experiment.output, row.modelCaption, markOf(row),
+            row.standing,         isPrediction(index),   row.myPrediction, row.myMark};
 }
 
 int Notebook::countedCount() const {
@@ -83,7 +117,44 @@ int Notebook::predictedInARow() const {
     return predictedInARow_;
 }
 
+int Notebook::streakBrokenByNewest() const {
+    return streakBroken_;
+}
+
+int Notebook::myPredictedCount() const {
+    return myPredicted_;
+}
+
+int Notebook::myMatchedCount() const {
+    return myMatched_;
+}
+
+int Notebook::myMatchedInARow() const {
+    return myMatchedInARow_;
+}
+
+NumberKinds Notebook::kindsTried() const {
+    return kindsTried_;
+}
+
+int Notebook::mechanismGeneration() const {
+    return generation_;
+}
+
 QString Notebook::summaryText() const {
+    const QString mine = myPredictionsText();
+    return mine.isEmpty() ? modelSummaryText() : modelSummaryText() + u' ' + mine;
+}
+
+QString Notebook::myPredictionsText() const {
+    if (myPredicted_ == 0)
+        return {};
+    return u"Hai previsto "_s + QString::number(myMatched_) +
+           (myMatched_ == 1 ? u" risultato su "_s : u" risultati su "_s) + QString::number(myPredicted_) +
+           u'.';
+}
+
+QString Notebook::modelSummaryText() const {
     if (model_.isEmpty())
         return u"Scrivi un modello per vedere quanti esperimenti spiega."_s;
     if (!model_.isValid())
@@ -127,16 +198,31 @@ void Notebook::recount() {
     counted_ = 0;
     explained_ = 0;
     predictedInARow_ = 0;
-    bool streakOpen = true; // walking back from the newest row, no counted row has broken it yet
+    // Not an experiment: nothing was just contradicted.
+    streakBroken_ = 0;
+    myPredicted_ = 0;
+    myMatched_ = 0;
+    myMatchedInARow_ = 0;
+    kindsTried_ = 0;
+    // Walking back from the newest row, no counted row has broken either run yet.
+    bool streakOpen = true, myRunOpen = true;
     for (int i = int(rows_.size()) - 1; i >= 0; --i) {
         const Row &row = rows_[std::size_t(i)];
         if (row.standing != Standing::Counted)
             continue;
         ++counted_;
+        kindsTried_ |= row.kinds;
         const bool explained = markOf(row) == Mark::Explained;
         explained_ += explained ? 1 : 0;
         streakOpen = streakOpen && explained && isPrediction(i);
         predictedInARow_ += streakOpen ? 1 : 0;
+        if (row.myMark == Mark::None)
+            continue;
+        const bool matched = row.myMark == Mark::Explained;
+        ++myPredicted_;
+        myMatched_ += matched ? 1 : 0;
+        myRunOpen = myRunOpen && matched;
+        myMatchedInARow_ += myRunOpen ? 1 : 0;
     }
 }
 

@@ -2,6 +2,7 @@
 // with a voice that the test controls, and last with its real voice, heard.
 
 #include "../cases.h"
+#include "guide/coaching.h"
 #include "guide/guideagent.h"
 #include "guide/guidevoice.h"
 #include "guide/guidewindows.h"
@@ -149,6 +150,25 @@ private slots:
         // The shipped character knows every animation the scripts play.
         for (const QString &call : guide.calls.filter(QRegularExpression("^play ")))
             QVERIFY2(shipped_.animations.contains(call.mid(5)), qPrintable(call));
+    }
+
+    // The coaching remarks speak of the method, never of an answer: none says or implies that a model or
+    // a prediction is right, and each is only spoken, so a guide put away stays away.
+    void coachingNeverSaysRight_data() {
+        QTest::addColumn<int>("remark");
+        for (guidescript::Coaching remark : guidescript::allCoachings)
+            QTest::addRow("%d", int(remark)) << int(remark);
+    }
+    void coachingNeverSaysRight() {
+        QFETCH(int, remark);
+        const QString text = guidescript::coachingText(guidescript::Coaching(remark));
+        FakeGuide guide;
+        guidescript::coach(guide, guidescript::Coaching(remark));
+        QCOMPARE(guide.calls, QStringList{"speak " + text});
+        const QString plain = speech::displayText(text).toLower();
+        QVERIFY(plain.size() > 20);
+        for (const char *word : {"giust", "corrett", "esatt", "hai trovato", "indovin", "valid"})
+            QVERIFY2(!plain.contains(QLatin1String(word)), word);
     }
 
     void parseSpeech_data() {
