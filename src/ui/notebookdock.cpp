@@ -106,11 +106,30 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     summary_ = new QLabel(panel);
     summary_->setObjectName(QStringLiteral("riepilogo"));
     summary_->setWordWrap(true);
+    kinds_ = new QLabel(panel);
+    kinds_->setObjectName(QStringLiteral("numeriProvati"));
+    kinds_->setTextFormat(Qt::RichText);
+    kinds_->setWordWrap(true);
     prediction_ = new QLabel(panel);
     prediction_->setObjectName(QStringLiteral("previsione"));
     QFont bigger = prediction_->font();
     bigger.setBold(true);
     prediction_->setFont(bigger);
+    // Beside the model's prediction, the player's own: for a child who cannot yet write a formula.
+    auto *myTitle = new QLabel(QStringLiteral("La mia previsione"), panel);
+    myPrediction_ = new QLineEdit(panel);
+    myPrediction_->setObjectName(QStringLiteral("miaPrevisione"));
+    myPrediction_->setAccessibleName(QStringLiteral("la mia previsione"));
+    myPrediction_->setAccessibleDescription(
+        QStringLiteral("Il risultato che ti aspetti dalla macchina per il numero nella casella input: un "
+                       "numero, oppure ? se pensi che non possa fare il calcolo. Invio fa l'esperimento."));
+    myPrediction_->setPlaceholderText(QStringLiteral("un numero o ?"));
+    myPrediction_->setMaximumWidth(14 * myPrediction_->fontMetrics().horizontalAdvance(QStringLiteral("0")));
+    myTitle->setBuddy(myPrediction_);
+    auto *predictionRow = new QHBoxLayout;
+    predictionRow->addWidget(prediction_, 1);
+    predictionRow->addWidget(myTitle);
+    predictionRow->addWidget(myPrediction_);
 
     table_ = new ExperimentTable(notebook_, this);
     tableView_ = new QTableView(panel);
@@ -131,6 +150,9 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
         tableView_->setColumnWidth(column, 9 * digit);
     tableView_->setColumnWidth(ExperimentTable::MarkColumn,
                                tableView_->fontMetrics().horizontalAdvance(QStringLiteral("verifica")) +
+                                   2 * digit);
+    tableView_->setColumnWidth(ExperimentTable::MyPredictionColumn,
+                               tableView_->fontMetrics().horizontalAdvance(QStringLiteral("mia previsione")) +
                                    2 * digit);
 
     auto *plotTitle = new QLabel(QStringLiteral("<b>Grafico</b>"), panel);
@@ -156,7 +178,8 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     layout->addWidget(modelField_);
     layout->addWidget(modelMessage_);
     layout->addWidget(summary_);
-    layout->addWidget(prediction_);
+    layout->addWidget(kinds_);
+    layout->addLayout(predictionRow);
     layout->addWidget(tableView_, 3);
     layout->addWidget(plotTitle);
     layout->addWidget(plot_, 2);
@@ -165,6 +188,10 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
 
     connect(modelField_, &QLineEdit::textChanged, this, &NotebookDock::modelTextChanged);
     connect(saveButton_, &QPushButton::clicked, this, &NotebookDock::savePdf);
+    // Enter here runs the experiment as Enter in the input box does, through the game.
+    connect(myPrediction_, &QLineEdit::returnPressed, this, [this] { game_.in1_KeyPress(13); });
+    setTabOrder(modelField_, myPrediction_);
+    setTabOrder(myPrediction_, tableView_);
     connect(in1_, &QLineEdit::textChanged, this, &NotebookDock::showPrediction);
     // The game reads the level from the selector's text, typed or chosen.
     connect(combo1, &QComboBox::editTextChanged, this, &NotebookDock::settingsChanged);
@@ -225,7 +252,14 @@ int NotebookDock::machineWidth() const {
 }
 
 void NotebookDock::experimentLogged(const LoggedExperiment &experiment) {
-    notebook_.addExperiment(experiment);
+    // The player's prediction belongs to this experiment only while they can see the field; it empties
+    // for the next number.
+    QString mine;
+    if (isVisible()) {
+        mine = myPrediction_->text();
+        myPrediction_->clear();
+    }
+    notebook_.addExperiment(experiment, mine);
     table_->rowsAdded();
     // A Level 1 threshold may have moved during the run: the notebook compares with the settings now.
     if (notebook_.setCurrentSettings(game_.settings()))
@@ -267,6 +301,25 @@ void NotebookDock::modelTextChanged(const QString &text) {
 
 void NotebookDock::refreshSummary() {
     summary_->setText(notebook_.summaryText());
+    refreshKinds();
+}
+
+void NotebookDock::refreshKinds() {
+    const notebook::NumberKinds tried = notebook_.kindsTried();
+    QStringList marks;
+    for (int i = 0; i < notebook::kindMarkCount; ++i) {
+        const auto mark = notebook::KindMark(i);
+        const bool done = notebook::isTried(tried, mark);
+        // Blanks that do not break: the line wraps between marks, never inside one.
+        QString name = notebook::kindMarkName(mark).toHtmlEscaped();
+        name.replace(u' ', QStringLiteral("&nbsp;"));
+        marks << (done ? QStringLiteral("<span style=\"color:#007800\">✓&nbsp;") + name
+                       : QStringLiteral("<span style=\"color:#8c8c8c\">○&nbsp;") + name) +
+                     QStringLiteral("</span>");
+    }
+    kinds_->setText(marks.join(QStringLiteral(" &nbsp; ")));
+    // A screen reader hears the marks as a sentence rather than their symbols.
+    kinds_->setAccessibleName(notebook::kindsText(tried));
 }
 
 void NotebookDock::refreshPlot() {

@@ -20,9 +20,9 @@ class Game;
 class NotebookPlot;
 
 // The scientist's notebook beside the machine: the player's model, the experiments of the current log
-// with what the model says of them, the prediction for the number being typed, a plot, and saving it
-// all as a PDF. It follows the game as the game's observer; built when first opened, it starts from
-// the experiments the game has kept until then.
+// with what the model says of them, the prediction for the number being typed and the player's own, the
+// kinds of number tried, a plot, and saving it all as a PDF. It follows the game as the game's observer;
+// built when first opened, it starts from the experiments the game has kept until then.
 class NotebookDock : public QDockWidget, public GameObserver {
     Q_OBJECT
 public:
@@ -58,6 +58,7 @@ private:
     void showModelError();
     int machineWidth() const; // the machine's controls and the dock's separator, in pixels
     void showPrediction();
+    void refreshKinds();
 
     Game &game_;
     const Board &board_;
@@ -70,6 +71,8 @@ private:
     QLabel *modelMessage_ = nullptr;
     QLabel *summary_ = nullptr;
     QLabel *prediction_ = nullptr;
+    QLineEdit *myPrediction_ = nullptr;
+    QLabel *kinds_ = nullptr;
     QTableView *tableView_ = nullptr;
     NotebookPlot *plot_ = nullptr;
     QPushButton *saveButton_ = nullptr;

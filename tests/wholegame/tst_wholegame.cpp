@@ -566,9 +566,9 @@ private slots:
         experiment(u"20.5"_s, false);
         QCOMPARE(table()->rowCount(), 4);
         QCOMPARE(QStringList({rowText(1), rowText(2), rowText(3)}),
-                 QStringList({"0|?|" + minus(0) + "|✗|previsione",
-                              "12|" + minus(12) + u'|' + minus(12) + "|✓|previsione",
-                              "20.5|" + minus(20.5) + u'|' + minus(20.5) + "|✓|previsione"}));
+                 QStringList({"0|?|" + minus(0) + "|✗||previsione",
+                              "12|" + minus(12) + u'|' + minus(12) + "|✓||previsione",
+                              "20.5|" + minus(20.5) + u'|' + minus(20.5) + "|✓||previsione"}));
         const QString summary = control<QLabel>("riepilogo")->text();
         QVERIFY2(summary.contains(u"spiega 2 esperimenti su 3 e ha previsto 2 esperimenti nuovi"_s),
                  qPrintable(summary));
@@ -604,7 +604,7 @@ private slots:
             QTest::keyClick(control("modello"), Qt::Key_Backspace);
         // The model changed: what was run before it no longer counts as predicted.
         QVERIFY(control<QLabel>("modelloMessaggio")->text().isEmpty());
-        QCOMPARE(rowText(2), "12|" + minus(12) + u'|' + minus(12) + "|✓|");
+        QCOMPARE(rowText(2), "12|" + minus(12) + u'|' + minus(12) + "|✓||");
     }
 
     void otherSettingsGreyRows_data() {
@@ -640,7 +640,7 @@ private slots:
         QVERIFY(window_->screen()->geometry().contains(window_->frameGeometry()));
         QVERIFY(dock()->x() >= window_->centralWidget()->x() + twipsToPixels(10575));
         QVERIFY(control<QLineEdit>("modello")->text() == model && table()->rowCount() == 5);
-        QCOMPARE(rowText(4), "30|" + minus(30) + u'|' + minus(30) + "|✓|previsione");
+        QCOMPARE(rowText(4), "30|" + minus(30) + u'|' + minus(30) + "|✓||previsione");
         QCOMPARE(dock()->plot()->outputPoints().size(), 4);
     }
 
@@ -679,6 +679,54 @@ private slots:
         for (QAbstractAxis *axis : dock()->plot()->chart()->axes())
             QVERIFY(std::isfinite(qobject_cast<QCategoryAxis *>(axis)->min()) &&
                     std::isfinite(qobject_cast<QCategoryAxis *>(axis)->max()));
+    }
+
+    // The player's own prediction: a number typed, a prediction beside the model's, Enter in the field.
+    void myPredictionBesideTheModel() {
+        QTest::mouseClick(control("Command1"), Qt::LeftButton);
+        control<QLineEdit>("modello")->clear();
+        auto *in1 = control<QLineEdit>("in1");
+        auto *mine = control<QLineEdit>("miaPrevisione");
+        QStringList expected;
+        for (const QString &input : {u"4"_s, u"0"_s}) {
+            ConstantsTable constants = game().mechanismConstants();
+            const QString output =
+                runMechanism(control<QComboBox>("Combo1")->currentText(), game().mechanismIndex(),
+                             {input, game().gearColour(), constants, u"."});
+            // The first prediction is the machine's output written with a comma where it has a point.
+            const QString guess = input == u"4"    ? QString(output).replace(u'.', u',')
+                                  : output == u"?" ? u"7"_s
+                                                   : u"?"_s;
+            QTest::keyClicks(in1, input);
+            QTest::mouseClick(mine, Qt::LeftButton);
+            QTest::keyClicks(mine, guess);
+            QTest::keyClick(mine, Qt::Key_Return);
+            QVERIFY(in1->text().isEmpty() && mine->text().isEmpty());
+            expected << input + u'|' + output + u"|||"_s + guess + (input == u"4" ? u" ✓"_s : u" ✗"_s) + u'|';
+        }
+        QCOMPARE(QStringList({rowText(0), rowText(1)}), expected);
+        QVERIFY(QApplication::focusWidget() == in1);
+        QCOMPARE(control<QLabel>("riepilogo")->text(),
+                 u"Scrivi un modello per vedere quanti esperimenti spiega. Hai previsto 1 risultato su 2."_s);
+        QCOMPARE(
+            table()->index(1, ExperimentTable::MyPredictionColumn).data(Qt::AccessibleTextRole).toString(),
+            u"la mia previsione "_s + expected[1].section(u'|', 4).section(u' ', 0, 0) +
+                u", diversa dall'output"_s);
+        // The marks of the kinds tried, said as a sentence to a screen reader.
+        auto *kinds = control<QLabel>("numeriProvati");
+        QVERIFY2(kinds->accessibleName().startsWith(
+                     u"Numeri provati: interi positivi, zero. Non ancora: negativi"_s),
+                 qPrintable(kinds->accessibleName()));
+        QVERIFY(kinds->text().contains(u"✓&nbsp;zero"_s) && kinds->text().contains(u"○&nbsp;negativi"_s));
+        // With the notebook closed the field's text belongs to no experiment.
+        QTest::keyClicks(mine, u"9"_s);
+        QTest::keyClick(window_.get(), Qt::Key_F2);
+        QTRY_VERIFY(!dock()->isVisible());
+        experiment(u"5"_s, true);
+        QTest::keyClick(window_.get(), Qt::Key_F2);
+        QTRY_VERIFY(dock()->isVisible());
+        QVERIFY(cell(2, ExperimentTable::MyPredictionColumn).isEmpty() && mine->text() == u"9"_s);
+        mine->clear();
     }
 };
 
