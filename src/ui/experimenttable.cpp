@@ -118,8 +118,8 @@ QVariant ExperimentTable::headerData(int section, Qt::Orientation orientation, i
         return {};
     if (orientation == Qt::Vertical)
         return section + 1; // the experiment's number in the log
-    static const char *const titles[ColumnCount] = {"input",    "output",         "modello",
-                                                    "verifica", "mia previsione", "nota"};
+    static const char *const titles[ColumnCount] = {"input",   "output",   "mia previsione",
+                                                    "modello", "verifica", "nota"};
     return section >= 0 && section < ColumnCount ? QString::fromUtf8(titles[section]) : QVariant();
 }
 

@@ -6,18 +6,19 @@
 
 namespace ingranix {
 
-// The notebook's experiments as a table: input and output as logged, the model's value, the mark, the
-// player's own prediction with its mark, and a note. The notebook changes first; the owner then tells this
+// The notebook's experiments as a table: input and output as logged, the player's own prediction with
+// its mark, the model's value, the mark, and a note. The notebook changes first; the owner then tells this
 // table what changed, so the views repaint only what they must.
 class ExperimentTable : public QAbstractTableModel {
     Q_OBJECT
 public:
+    // The player's own prediction stands beside the output, in sight however narrow the notebook.
     enum Column {
         InputColumn,
         OutputColumn,
+        MyPredictionColumn,
         ModelColumn,
         MarkColumn,
-        MyPredictionColumn,
         NoteColumn,
         ColumnCount
     };

@@ -28,8 +28,9 @@ namespace {
 
 // The machine's controls fill this much of the window's interior, from its top-left corner.
 constexpr int machineWidthTwips = 10575;
-constexpr int narrowest = 300; // pixels: the table's columns still read
-constexpr int widest = 760;    // pixels: beyond this the notebook only adds blank room
+constexpr int narrowest = 300;      // pixels: the table's columns still read
+constexpr int widest = 760;         // pixels: beyond this the notebook only adds blank room
+constexpr int modelSettleMs = 1500; // a pause in the typing that makes a model worth a remark
 
 class PdfDialogChooser : public FileChooser {
 public:
@@ -187,6 +188,11 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     setWidget(panel);
 
     connect(modelField_, &QLineEdit::textChanged, this, &NotebookDock::modelTextChanged);
+    // Not at every keystroke: "x" on the way to "x - 3" is not the player's model yet.
+    modelSettled_ = new QTimer(this);
+    modelSettled_->setSingleShot(true);
+    modelSettled_->setInterval(modelSettleMs);
+    connect(modelSettled_, &QTimer::timeout, this, [this] { coach(notebook::CoachEvent::ModelChanged); });
     connect(saveButton_, &QPushButton::clicked, this, &NotebookDock::savePdf);
     // Enter here runs the experiment as Enter in the input box does, through the game.
     connect(myPrediction_, &QLineEdit::returnPressed, this, [this] { game_.in1_KeyPress(13); });
@@ -267,6 +273,7 @@ void NotebookDock::experimentLogged(const LoggedExperiment &experiment) {
     tableView_->scrollToBottom();
     refreshSummary();
     refreshPlot();
+    coach(notebook::CoachEvent::Experiment);
 }
 
 void NotebookDock::logCleared() {
@@ -293,6 +300,7 @@ void NotebookDock::modelTextChanged(const QString &text) {
     table_->modelChanged();
     refreshSummary();
     showPrediction();
+    modelSettled_->start();
     if (isVisible())
         plot_->showModel(notebook_);
     else
@@ -320,6 +328,15 @@ void NotebookDock::refreshKinds() {
     kinds_->setText(marks.join(QStringLiteral(" &nbsp; ")));
     // A screen reader hears the marks as a sentence rather than their symbols.
     kinds_->setAccessibleName(notebook::kindsText(tried));
+}
+
+void NotebookDock::coach(notebook::CoachEvent event) {
+    // The remarks speak of what the notebook shows: none while it is closed. One the guide could not
+    // say now is not spent, and may come at a later event while it still holds.
+    if (!isVisible())
+        return;
+    if (const auto remark = coach_.remark(notebook_, event); remark && game_.offerCoaching(*remark))
+        coach_.spoken(notebook_, *remark);
 }
 
 void NotebookDock::refreshPlot() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "notebook/coach.h"
 #include "notebook/notebook.h"
 #include "play/interfaces.h"
 
@@ -11,6 +12,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 class QTableView;
 
 namespace ingranix {
@@ -59,11 +61,14 @@ private:
     int machineWidth() const; // the machine's controls and the dock's separator, in pixels
     void showPrediction();
     void refreshKinds();
+    void coach(notebook::CoachEvent event);
 
     Game &game_;
     const Board &board_;
     QLineEdit *in1_;
     notebook::Notebook notebook_;
+    notebook::Coach coach_;
+    QTimer *modelSettled_ = nullptr; // the coach hears of a model once the typing pauses
     std::unique_ptr<FileChooser> chooser_;
 
     ExperimentTable *table_ = nullptr;

@@ -566,9 +566,9 @@ private slots:
         experiment(u"20.5"_s, false);
         QCOMPARE(table()->rowCount(), 4);
         QCOMPARE(QStringList({rowText(1), rowText(2), rowText(3)}),
-                 QStringList({"0|?|" + minus(0) + "|✗||previsione",
-                              "12|" + minus(12) + u'|' + minus(12) + "|✓||previsione",
-                              "20.5|" + minus(20.5) + u'|' + minus(20.5) + "|✓||previsione"}));
+                 QStringList({"0|?||" + minus(0) + "|✗|previsione",
+                              "12|" + minus(12) + u"||"_s + minus(12) + "|✓|previsione",
+                              "20.5|" + minus(20.5) + u"||"_s + minus(20.5) + "|✓|previsione"}));
         const QString summary = control<QLabel>("riepilogo")->text();
         QVERIFY2(summary.contains(u"spiega 2 esperimenti su 3 e ha previsto 2 esperimenti nuovi"_s),
                  qPrintable(summary));
@@ -604,7 +604,7 @@ private slots:
             QTest::keyClick(control("modello"), Qt::Key_Backspace);
         // The model changed: what was run before it no longer counts as predicted.
         QVERIFY(control<QLabel>("modelloMessaggio")->text().isEmpty());
-        QCOMPARE(rowText(2), "12|" + minus(12) + u'|' + minus(12) + "|✓||");
+        QCOMPARE(rowText(2), "12|" + minus(12) + u"||"_s + minus(12) + "|✓|");
     }
 
     void otherSettingsGreyRows_data() {
@@ -640,7 +640,7 @@ private slots:
         QVERIFY(window_->screen()->geometry().contains(window_->frameGeometry()));
         QVERIFY(dock()->x() >= window_->centralWidget()->x() + twipsToPixels(10575));
         QVERIFY(control<QLineEdit>("modello")->text() == model && table()->rowCount() == 5);
-        QCOMPARE(rowText(4), "30|" + minus(30) + u'|' + minus(30) + "|✓||previsione");
+        QCOMPARE(rowText(4), "30|" + minus(30) + u"||"_s + minus(30) + "|✓|previsione");
         QCOMPARE(dock()->plot()->outputPoints().size(), 4);
     }
 
@@ -702,7 +702,7 @@ private slots:
             QTest::keyClicks(mine, guess);
             QTest::keyClick(mine, Qt::Key_Return);
             QVERIFY(in1->text().isEmpty() && mine->text().isEmpty());
-            expected << input + u'|' + output + u"|||"_s + guess + (input == u"4" ? u" ✓"_s : u" ✗"_s) + u'|';
+            expected << input + u'|' + output + u'|' + guess + (input == u"4" ? u" ✓"_s : u" ✗"_s) + u"|||"_s;
         }
         QCOMPARE(QStringList({rowText(0), rowText(1)}), expected);
         QVERIFY(QApplication::focusWidget() == in1);
@@ -710,7 +710,7 @@ private slots:
                  u"Scrivi un modello per vedere quanti esperimenti spiega. Hai previsto 1 risultato su 2."_s);
         QCOMPARE(
             table()->index(1, ExperimentTable::MyPredictionColumn).data(Qt::AccessibleTextRole).toString(),
-            u"la mia previsione "_s + expected[1].section(u'|', 4).section(u' ', 0, 0) +
+            u"la mia previsione "_s + expected[1].section(u'|', 2).section(u' ', 0, 0) +
                 u", diversa dall'output"_s);
         // The marks of the kinds tried, said as a sentence to a screen reader.
         auto *kinds = control<QLabel>("numeriProvati");
@@ -727,6 +727,47 @@ private slots:
         QTRY_VERIFY(dock()->isVisible());
         QVERIFY(cell(2, ExperimentTable::MyPredictionColumn).isEmpty() && mine->text() == u"9"_s);
         mine->clear();
+    }
+
+    // Five predictions of the player's own come true in a row, with no model: the guide suggests writing
+    // the rule down, in its balloon; not while it is put away, and then at the next chance.
+    void coachSpeaksThroughTheGuide() {
+        GuideAgent &guide = window_->guide();
+        QTRY_VERIFY_WITH_TIMEOUT(!guide.isBusy(), 20000); // put away: what was queued passes at once, unseen
+        QStringList spoken;
+        connect(&guide, &GuideAgent::requestStarted, this, [&](const QString &kind, const QString &detail) {
+            if (kind == u"speak")
+                spoken << detail;
+        });
+        auto predicted = [this](const QString &input) {
+            ConstantsTable constants = game().mechanismConstants();
+            const QString output =
+                runMechanism(control<QComboBox>("Combo1")->currentText(), game().mechanismIndex(),
+                             {input, game().gearColour(), constants, u"."});
+            QTest::keyClicks(control("in1"), input);
+            QTest::keyClicks(control("miaPrevisione"), output);
+            QTest::keyClick(control("miaPrevisione"), Qt::Key_Return);
+        };
+        QVERIFY(!guide.isShownOnScreen());
+        for (int i = 6; i <= 10; ++i)
+            predicted(QString::number(i));
+        QVERIFY(control<QLabel>("riepilogo")->text().endsWith(u"Hai previsto 6 risultati su 7."_s));
+        QTest::qWait(200);
+        QVERIFY2(spoken.isEmpty() && !guide.isBusy(), qPrintable(spoken.join(u'\n')));
+        control<QAction>("Mostra")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(guide.isIdleOnScreen(), 20000);
+        predicted(u"11"_s);
+        const QString start = u"Per cinque volte di fila"_s;
+        QTRY_VERIFY_WITH_TIMEOUT(guide.balloonText().startsWith(start), 10000);
+        QVERIFY2(spoken.size() == 1 && spoken[0].startsWith(start), qPrintable(spoken.join(u'\n')));
+        // Said once for this mechanism.
+        guide.stopAll();
+        QTRY_VERIFY_WITH_TIMEOUT(guide.isIdleOnScreen(), 20000);
+        predicted(u"12"_s);
+        QTest::qWait(200);
+        QCOMPARE(spoken.size(), 1);
+        disconnect(&guide, nullptr, this, nullptr);
+        control<QAction>("Nascondi")->trigger();
     }
 };
 
