@@ -390,11 +390,13 @@ void NotebookDock::savePdf() {
     content.date = QDate::currentDate();
     content.model = notebook_.model().text();
     content.summary = notebook_.summaryText();
+    content.kinds = notebook::kindsText(notebook_.kindsTried());
     content.rows.reserve(notebook_.rowCount());
     for (int i = 0; i < notebook_.rowCount(); ++i) {
         const notebook::RowView row = notebook_.row(i);
         content.rows.append({row.input, row.output, row.modelCaption, ExperimentTable::markText(row.mark),
-                             ExperimentTable::noteText(row), row.standing == notebook::Standing::Counted});
+                             ExperimentTable::noteText(row), row.standing == notebook::Standing::Counted,
+                             ExperimentTable::myPredictionText(row)});
     }
     if (plotStale_)
         refreshPlot();

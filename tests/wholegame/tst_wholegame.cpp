@@ -29,6 +29,7 @@
 #include <unistd.h>
 
 using namespace ingranix;
+using ingranix::notebook::kindsText;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -655,7 +656,9 @@ private slots:
         const QStringList lines = visibleLines(pdfTextLines(chosen + u".pdf"_s));
         QVERIFY2(lines.value(0) == "IX40 Livello1 verde" &&
                      lines.contains(u"Il mio modello: x - %1"_s.arg(k_)) &&
-                     lines.contains(u"30 %1 %1 ✓ previsione"_s.arg(minus(30))),
+                     lines.contains(u"30 %1 %1 ✓ previsione"_s.arg(minus(30))) &&
+                     lines.contains(u"input output mia previsione modello verifica nota"_s) &&
+                     lines.contains(kindsText(dock()->notebook().kindsTried())),
                  qPrintable(lines.join(u'\n')));
         // A folder that cannot be written: the notebook says so, calmly.
         dock()->setFileChooser(std::make_unique<FixedChooser>(u"/nonexistent/quaderno"_s));
