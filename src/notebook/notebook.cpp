@@ -91,10 +91,6 @@ bool Notebook::setModelText(const QString &text) {
     return true;
 }
 
-const Model &Notebook::model() const {
-    return model_;
-}
-
 int Notebook::rowCount() const {
     return int(rows_.size());
 }
@@ -103,42 +99,6 @@ RowView Notebook::row(int index) const {
     const Row &row = rows_.at(std::size_t(index));
     return {row.experiment.input, row.experiment.output, row.modelCaption, markOf(row),
             row.standing,         isPrediction(index),   row.myPrediction, row.myMark};
-}
-
-int Notebook::countedCount() const {
-    return counted_;
-}
-
-int Notebook::explainedCount() const {
-    return explained_;
-}
-
-int Notebook::predictedInARow() const {
-    return predictedInARow_;
-}
-
-int Notebook::streakBrokenByNewest() const {
-    return streakBroken_;
-}
-
-int Notebook::myPredictedCount() const {
-    return myPredicted_;
-}
-
-int Notebook::myMatchedCount() const {
-    return myMatched_;
-}
-
-int Notebook::myMatchedInARow() const {
-    return myMatchedInARow_;
-}
-
-NumberKinds Notebook::kindsTried() const {
-    return kindsTried_;
-}
-
-int Notebook::mechanismGeneration() const {
-    return generation_;
 }
 
 QString Notebook::summaryText() const {

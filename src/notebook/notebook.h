@@ -58,28 +58,30 @@ public:
 
     // Returns true when the model's text really changed (which restarts the predictions).
     bool setModelText(const QString &text);
-    const Model &model() const;
+    const Model &model() const { return model_; }
 
     int rowCount() const;
     RowView row(int index) const;
 
-    int countedCount() const;    // rows that count
-    int explainedCount() const;  // counted rows the model explains
-    int predictedInARow() const; // counted predictions explained in a row, up to the newest
+    // Inline: the coach reads these after every experiment.
+    int countedCount() const { return counted_; }     // rows that count
+    int explainedCount() const { return explained_; } // counted rows the model explains
+    // Counted predictions explained in a row, up to the newest.
+    int predictedInARow() const { return predictedInARow_; }
     // When the newest experiment is a counted prediction the model missed: how many it had explained in
     // a row before it; otherwise 0.
-    int streakBrokenByNewest() const;
+    int streakBrokenByNewest() const { return streakBroken_; }
 
     // The player's own predictions among the counted rows: those compared, those the machine wrote,
     // and how many of those came in a row, up to the newest (rows without one leave the run alone).
-    int myPredictedCount() const;
-    int myMatchedCount() const;
-    int myMatchedInARow() const;
+    int myPredictedCount() const { return myPredicted_; }
+    int myMatchedCount() const { return myMatched_; }
+    int myMatchedInARow() const { return myMatchedInARow_; }
 
     // The kinds of number among the counted experiments' inputs.
-    NumberKinds kindsTried() const;
+    NumberKinds kindsTried() const { return kindsTried_; }
     // Changes whenever the log is emptied or the settings change: the coach remembers per mechanism.
-    int mechanismGeneration() const;
+    int mechanismGeneration() const { return generation_; }
 
     // "Il tuo modello spiega 7 esperimenti su 8 e ha previsto 3 esperimenti nuovi di fila.", followed
     // by myPredictionsText() when there is one.
