@@ -125,6 +125,7 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
         QStringLiteral("Il risultato che ti aspetti dalla macchina per il numero nella casella input: un "
                        "numero, oppure ? se pensi che non possa fare il calcolo. Invio fa l'esperimento."));
     myPrediction_->setPlaceholderText(QStringLiteral("un numero o ?"));
+    myPrediction_->setMaxLength(24); // a number or "?": a runaway paste stays short
     myPrediction_->setMaximumWidth(14 * myPrediction_->fontMetrics().horizontalAdvance(QStringLiteral("0")));
     myTitle->setBuddy(myPrediction_);
     auto *predictionRow = new QHBoxLayout;
