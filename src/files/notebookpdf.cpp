@@ -22,8 +22,8 @@ void setError(QString *error, const QString &text) {
 // A model of any length stays on the page; the screen keeps the whole text.
 constexpr int longestModelShown = 600;
 
-// Table columns as shares of the page's width.
-constexpr qreal columnShare[] = {0.22, 0.22, 0.22, 0.10, 0.24};
+// Table columns as shares of the page's width: input, output, the player's prediction, model, mark, note.
+constexpr qreal columnShare[] = {0.14, 0.14, 0.20, 0.16, 0.10, 0.26};
 
 class PageWriter {
 public:
@@ -83,8 +83,9 @@ private:
     qreal y_ = 0;
 };
 
-const QStringList tableHeader = {QStringLiteral("input"), QStringLiteral("output"), QStringLiteral("modello"),
-                                 QStringLiteral("verifica"), QStringLiteral("nota")};
+const QStringList tableHeader = {QStringLiteral("input"),          QStringLiteral("output"),
+                                 QStringLiteral("mia previsione"), QStringLiteral("modello"),
+                                 QStringLiteral("verifica"),       QStringLiteral("nota")};
 
 } // namespace
 
@@ -104,6 +105,8 @@ QStringList headingLines(const Content &content) {
                       QStringLiteral("Il mio modello: ") + model};
     if (!content.summary.isEmpty())
         lines << content.summary;
+    if (!content.kinds.isEmpty())
+        lines << content.kinds;
     return lines;
 }
 
@@ -162,7 +165,7 @@ bool write(const QString &path, const Content &content, QString *error) {
             if (page.y() < before) // a new page repeats the header
                 header();
             painter.setPen(row.counted ? QColor(Qt::black) : QColor(140, 140, 140));
-            page.tableRow({row.input, row.output, row.model, row.mark, row.note}, metrics);
+            page.tableRow({row.input, row.output, row.myPrediction, row.model, row.mark, row.note}, metrics);
         }
 
         if (ok && !content.plot.isNull()) {

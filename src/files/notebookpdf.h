@@ -16,6 +16,7 @@ struct Row {
     QString mark; // "✓", "✗" or empty
     QString note; // "previsione", "altro meccanismo", "altro colore" or empty
     bool counted = true;
+    QString myPrediction; // the player's own, with its mark ("7 ✓"), or empty; printed beside the output
 };
 
 // Everything the saved notebook holds, as plain data.
@@ -26,6 +27,7 @@ struct Content {
     QString summary; // "Il tuo modello spiega ..."
     QList<Row> rows;
     QImage plot;
+    QString kinds; // "Numeri provati: ...", the marks under the summary; empty: none printed
 };
 
 // The filter offered by the save dialog.
@@ -34,7 +36,7 @@ inline constexpr char dialogFilter[] = "Documenti PDF (*.pdf)";
 // The chosen name with ".pdf" added when it has another ending or none.
 QString pdfPath(const QString &chosen);
 
-// The lines of text before the table, as written: title line, date, model, summary.
+// The lines of text before the table, as written: title line, date, model, summary, kinds tried.
 QStringList headingLines(const Content &content);
 
 // Writes the notebook as an A4 PDF at `path`, replacing the file only once the whole document is

@@ -46,6 +46,7 @@ public:
     void speak(const QString &text) override;
     void play(const QString &animation) override;
     void stopAll() override;
+    bool isIdleOnScreen() const override { return isShownOnScreen() && !isBusy(); }
     qint16 width() const override;
     qint16 height() const override;
 

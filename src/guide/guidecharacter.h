@@ -27,6 +27,10 @@ public:
     virtual void play(const QString &animation) = 0;
     virtual void stopAll() = 0;
 
+    // True while the character is on screen with no request running or waiting: an aside may then be
+    // said without talking while put away or cutting into a script.
+    virtual bool isIdleOnScreen() const = 0;
+
     // The character's frame size in pixels.
     virtual qint16 width() const = 0;
     virtual qint16 height() const = 0;

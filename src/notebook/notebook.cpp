@@ -1,5 +1,7 @@
 #include "notebook.h"
 
+#include "mechanisms/numbers.h"
+
 #include <algorithm>
 
 namespace ingranix::notebook {
@@ -14,33 +16,65 @@ QString experiments(int count) {
 
 } // namespace
 
+std::optional<QString> myPredictionCaption(QStringView text, QStringView decimalSeparator) {
+    const QStringView trimmed = text.trimmed();
+    if (trimmed == u"?")
+        return QStringLiteral("?");
+    if (std::none_of(trimmed.begin(), trimmed.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return std::nullopt;
+    QString pointed = trimmed.toString();
+    pointed.replace(u',', u'.');
+    return numberText(readInputValue(pointed), decimalSeparator);
+}
+
 Notebook::Notebook(QString decimalSeparator) : decimalSeparator_(std::move(decimalSeparator)) {}
 
-void Notebook::addExperiment(const LoggedExperiment &experiment) {
-    Row row{experiment, model_.caption(experiment.input, decimalSeparator_), standingOf(experiment.settings)};
-    rows_.push_back(std::move(row));
+Notebook::Row Notebook::makeRow(const LoggedExperiment &experiment, const QString &myPrediction) const {
+    Row row{experiment,
+            model_.caption(experiment.input, decimalSeparator_),
+            standingOf(experiment.settings),
+            myPrediction,
+            Mark::None,
+            kindsOf(experiment.input)};
+    if (const auto caption = myPredictionCaption(myPrediction, decimalSeparator_))
+        row.myMark = *caption == experiment.output ? Mark::Explained : Mark::Missed;
+    return row;
+}
+
+void Notebook::addExperiment(const LoggedExperiment &experiment, const QString &myPrediction) {
+    rows_.push_back(makeRow(experiment, myPrediction));
     // Only the newest row is new: the totals follow without walking the whole log again.
     const Row &added = rows_.back();
+    streakBroken_ = 0;
     if (added.standing != Standing::Counted)
         return;
     ++counted_;
+    kindsTried_ |= added.kinds;
     const bool explained = markOf(added) == Mark::Explained;
     explained_ += explained ? 1 : 0;
-    if (isPrediction(int(rows_.size()) - 1))
+    if (isPrediction(int(rows_.size()) - 1)) {
+        streakBroken_ = explained ? 0 : predictedInARow_;
         predictedInARow_ = explained ? predictedInARow_ + 1 : 0;
+    }
+    if (added.myMark != Mark::None) {
+        const bool matched = added.myMark == Mark::Explained;
+        ++myPredicted_;
+        myMatched_ += matched ? 1 : 0;
+        myMatchedInARow_ = matched ? myMatchedInARow_ + 1 : 0;
+    }
 }
 
 void Notebook::clear() {
     rows_.clear();
     firstPrediction_ = 0;
+    ++generation_;
     recount();
 }
 
-void Notebook::addExperiments(const std::vector<LoggedExperiment> &experiments) {
+void Notebook::addExperiments(const std::vector<LoggedExperiment> &experiments, const QStringList &myPredictions) {
     rows_.reserve(rows_.size() + experiments.size());
-    for (const LoggedExperiment &experiment : experiments)
-        rows_.push_back({experiment, model_.caption(experiment.input, decimalSeparator_),
-                         standingOf(experiment.settings)});
+    for (std::size_t i = 0; i < experiments.size(); ++i)
+        rows_.push_back(makeRow(experiments[i], myPredictions.value(qsizetype(i))));
     recount();
 }
 
@@ -48,6 +82,7 @@ bool Notebook::setCurrentSettings(const MachineSettings &settings) {
     if (settings == current_)
         return false;
     current_ = settings;
+    ++generation_;
     for (Row &row : rows_)
         row.standing = standingOf(row.experiment.settings);
     recount();
@@ -75,33 +110,30 @@ void Notebook::restoreModel(const QString &text, int firstPrediction) {
     recount();
 }
 
-const Model &Notebook::model() const {
-    return model_;
-}
-
 int Notebook::rowCount() const {
     return int(rows_.size());
 }
 
 RowView Notebook::row(int index) const {
     const Row &row = rows_.at(std::size_t(index));
-    return {row.experiment.input, row.experiment.output, row.modelCaption,
-            markOf(row),          row.standing,          isPrediction(index)};
-}
-
-int Notebook::countedCount() const {
-    return counted_;
-}
-
-int Notebook::explainedCount() const {
-    return explained_;
-}
-
-int Notebook::predictedInARow() const {
-    return predictedInARow_;
+    return {row.experiment.input, row.experiment.output, row.modelCaption, markOf(row),
+            row.standing,         isPrediction(index),   row.myPrediction, row.myMark};
 }
 
 QString Notebook::summaryText() const {
+    const QString mine = myPredictionsText();
+    return mine.isEmpty() ? modelSummaryText() : modelSummaryText() + u' ' + mine;
+}
+
+QString Notebook::myPredictionsText() const {
+    if (myPredicted_ == 0)
+        return {};
+    return u"Hai previsto "_s + QString::number(myMatched_) +
+           (myMatched_ == 1 ? u" risultato su "_s : u" risultati su "_s) + QString::number(myPredicted_) +
+           u'.';
+}
+
+QString Notebook::modelSummaryText() const {
     if (model_.isEmpty())
         return u"Scrivi un modello per vedere quanti esperimenti spiega."_s;
     if (!model_.isValid())
@@ -145,16 +177,31 @@ void Notebook::recount() {
     counted_ = 0;
     explained_ = 0;
     predictedInARow_ = 0;
-    bool streakOpen = true; // walking back from the newest row, no counted row has broken it yet
+    // Not an experiment: nothing was just contradicted.
+    streakBroken_ = 0;
+    myPredicted_ = 0;
+    myMatched_ = 0;
+    myMatchedInARow_ = 0;
+    kindsTried_ = 0;
+    // Walking back from the newest row, no counted row has broken either run yet.
+    bool streakOpen = true, myRunOpen = true;
     for (int i = int(rows_.size()) - 1; i >= 0; --i) {
         const Row &row = rows_[std::size_t(i)];
         if (row.standing != Standing::Counted)
             continue;
         ++counted_;
+        kindsTried_ |= row.kinds;
         const bool explained = markOf(row) == Mark::Explained;
         explained_ += explained ? 1 : 0;
         streakOpen = streakOpen && explained && isPrediction(i);
         predictedInARow_ += streakOpen ? 1 : 0;
+        if (row.myMark == Mark::None)
+            continue;
+        const bool matched = row.myMark == Mark::Explained;
+        ++myPredicted_;
+        myMatched_ += matched ? 1 : 0;
+        myRunOpen = myRunOpen && matched;
+        myMatchedInARow_ += myRunOpen ? 1 : 0;
     }
 }
 

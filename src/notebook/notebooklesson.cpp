@@ -17,7 +17,7 @@ lessonfile::Lesson lessonOf(const Notebook &notebook, const MechanismState &mach
                                       e.settings.mechanismIndex,
                                       e.settings.constants,
                                       notebook.model().isValid() && i >= notebook.firstPrediction(),
-                                      {}});
+                                      notebook.row(i).myPrediction});
     }
     return lesson;
 }

@@ -277,6 +277,13 @@ void Game::Nascondi_Click() {
     guidescript::hideGuide(s_.guide);
 }
 
+bool Game::offerCoaching(guidescript::Coaching remark) {
+    if (!s_.guide.isIdleOnScreen())
+        return false;
+    guidescript::coach(s_.guide, remark);
+    return true;
+}
+
 bool boxColourForSelection(const QString &colourName, BoxColour *colour) {
     if (colourName == u"rosso")
         *colour = BoxColour::Red;

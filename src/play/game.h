@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/mechanismrecord.h"
+#include "guide/coaching.h"
 #include "interfaces.h"
 #include "mechanisms/constants.h"
 
@@ -61,6 +62,12 @@ public:
     void operazioni_Click();
     void Mostra_Click();
     void Nascondi_Click();
+
+    // A remark of the notebook's coach. The guide says it only while it is on screen with nothing else
+    // to do: never while put away ("Assistente" > "Nascondi"), never over one of its own scripts (the
+    // reactions to the first experiments are queued before the notebook hears of an experiment). True
+    // when it was said.
+    bool offerCoaching(guidescript::Coaching remark);
 
     // State, for the window and for tests.
     qint16 mechanismIndex() const { return mechanismIndex_; }

@@ -18,6 +18,8 @@ namespace {
 const std::array<QString, 3> markSymbols{QString(), u"✓"_s, u"✗"_s};
 const std::array<QString, 3> markWords{QString(), u"spiegato"_s, u"non spiegato"_s};
 static_assert(int(Mark::None) == 0 && int(Mark::Explained) == 1 && int(Mark::Missed) == 2);
+// Indexed by Mark: what a screen reader says of the player's own prediction.
+const std::array<QString, 3> myMarkWords{QString(), u"uguale all'output"_s, u"diversa dall'output"_s};
 // Indexed by Standing: the note of a row that does not count.
 const std::array<QString, 3> standingNotes{QString(), u"altro meccanismo"_s, u"altro colore"_s};
 static_assert(int(Standing::Counted) == 0 && int(Standing::OtherMechanism) == 1 &&
@@ -46,6 +48,13 @@ QString ExperimentTable::noteText(const RowView &row) {
     return row.prediction ? u"previsione"_s : QString();
 }
 
+QString ExperimentTable::myPredictionText(const RowView &row) {
+    const QString typed = row.myPrediction.trimmed();
+    if (typed.isEmpty())
+        return {};
+    return row.myMark == Mark::None ? typed : typed + u' ' + markText(row.myMark);
+}
+
 const RowView &ExperimentTable::rowView(int row) const {
     if (row != cachedIndex_) {
         cachedRow_ = notebook_.row(row);
@@ -70,6 +79,8 @@ QVariant ExperimentTable::data(const QModelIndex &index, int role) const {
             return row.modelCaption;
         case MarkColumn:
             return markText(row.mark);
+        case MyPredictionColumn:
+            return myPredictionText(row);
         case NoteColumn:
             return noteText(row);
         }
@@ -78,12 +89,17 @@ QVariant ExperimentTable::data(const QModelIndex &index, int role) const {
         // A screen reader says what the mark means rather than the symbol's name.
         if (index.column() == MarkColumn)
             return markWords[std::size_t(row.mark)];
+        if (index.column() == MyPredictionColumn && row.myMark != Mark::None)
+            return u"la mia previsione "_s + row.myPrediction.trimmed() + u", "_s +
+                   myMarkWords[std::size_t(row.myMark)];
         return data(index, Qt::DisplayRole);
     case Qt::ForegroundRole:
         if (!counted)
             return QColor(150, 150, 150);
         if (index.column() == MarkColumn)
             return row.mark == Mark::Explained ? QColor(0, 120, 0) : QColor(190, 0, 0);
+        if (index.column() == MyPredictionColumn && row.myMark != Mark::None)
+            return row.myMark == Mark::Explained ? QColor(0, 120, 0) : QColor(190, 0, 0);
         break;
     case Qt::TextAlignmentRole:
         if (index.column() == MarkColumn)
@@ -102,8 +118,9 @@ QVariant ExperimentTable::headerData(int section, Qt::Orientation orientation, i
         return {};
     if (orientation == Qt::Vertical)
         return section + 1; // the experiment's number in the log
-    static const char *const titles[ColumnCount] = {"input", "output", "modello", "verifica", "nota"};
-    return section >= 0 && section < ColumnCount ? QString::fromLatin1(titles[section]) : QVariant();
+    static const char *const titles[ColumnCount] = {"input",   "output",   "mia previsione",
+                                                    "modello", "verifica", "nota"};
+    return section >= 0 && section < ColumnCount ? QString::fromUtf8(titles[section]) : QVariant();
 }
 
 void ExperimentTable::rowsAdded() {

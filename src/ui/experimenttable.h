@@ -6,13 +6,22 @@
 
 namespace ingranix {
 
-// The notebook's experiments as a table: input and output as logged, the model's value, the mark and
-// a note. The notebook changes first; the owner then tells this table what changed, so the views
-// repaint only what they must.
+// The notebook's experiments as a table: input and output as logged, the player's own prediction with
+// its mark, the model's value, the mark, and a note. The notebook changes first; the owner then tells this
+// table what changed, so the views repaint only what they must.
 class ExperimentTable : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { InputColumn, OutputColumn, ModelColumn, MarkColumn, NoteColumn, ColumnCount };
+    // The player's own prediction stands beside the output, in sight however narrow the notebook.
+    enum Column {
+        InputColumn,
+        OutputColumn,
+        MyPredictionColumn,
+        ModelColumn,
+        MarkColumn,
+        NoteColumn,
+        ColumnCount
+    };
 
     explicit ExperimentTable(const notebook::Notebook &notebook, QObject *parent = nullptr);
 
@@ -28,6 +37,8 @@ public:
 
     static QString markText(notebook::Mark mark);
     static QString noteText(const notebook::RowView &row);
+    // "7 ✓": the player's prediction as typed and its mark; empty when none was made.
+    static QString myPredictionText(const notebook::RowView &row);
 
 private:
     const notebook::RowView &rowView(int row) const;

@@ -30,8 +30,9 @@ namespace {
 
 // The machine's controls fill this much of the window's interior, from its top-left corner.
 constexpr int machineWidthTwips = 10575;
-constexpr int narrowest = 300; // pixels: the table's columns still read
-constexpr int widest = 760;    // pixels: beyond this the notebook only adds blank room
+constexpr int narrowest = 300;      // pixels: the table's columns still read
+constexpr int widest = 760;         // pixels: beyond this the notebook only adds blank room
+constexpr int modelSettleMs = 1500; // a pause in the typing that makes a model worth a remark
 
 // The notebook's dialogs: the PDF's, or the lesson's, told apart by their filter.
 class NotebookDialogChooser : public FileChooser {
@@ -121,11 +122,31 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     summary_ = new QLabel(panel);
     summary_->setObjectName(QStringLiteral("riepilogo"));
     summary_->setWordWrap(true);
+    kinds_ = new QLabel(panel);
+    kinds_->setObjectName(QStringLiteral("numeriProvati"));
+    kinds_->setTextFormat(Qt::RichText);
+    kinds_->setWordWrap(true);
     prediction_ = new QLabel(panel);
     prediction_->setObjectName(QStringLiteral("previsione"));
     QFont bigger = prediction_->font();
     bigger.setBold(true);
     prediction_->setFont(bigger);
+    // Beside the model's prediction, the player's own: for a child who cannot yet write a formula.
+    auto *myTitle = new QLabel(QStringLiteral("La mia previsione"), panel);
+    myPrediction_ = new QLineEdit(panel);
+    myPrediction_->setObjectName(QStringLiteral("miaPrevisione"));
+    myPrediction_->setAccessibleName(QStringLiteral("la mia previsione"));
+    myPrediction_->setAccessibleDescription(
+        QStringLiteral("Il risultato che ti aspetti dalla macchina per il numero nella casella input: un "
+                       "numero, oppure ? se pensi che non possa fare il calcolo. Invio fa l'esperimento."));
+    myPrediction_->setPlaceholderText(QStringLiteral("un numero o ?"));
+    myPrediction_->setMaxLength(24); // a number or "?": a runaway paste stays short
+    myPrediction_->setMaximumWidth(14 * myPrediction_->fontMetrics().horizontalAdvance(QStringLiteral("0")));
+    myTitle->setBuddy(myPrediction_);
+    auto *predictionRow = new QHBoxLayout;
+    predictionRow->addWidget(prediction_, 1);
+    predictionRow->addWidget(myTitle);
+    predictionRow->addWidget(myPrediction_);
 
     table_ = new ExperimentTable(notebook_, this);
     tableView_ = new QTableView(panel);
@@ -146,6 +167,9 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
         tableView_->setColumnWidth(column, 9 * digit);
     tableView_->setColumnWidth(ExperimentTable::MarkColumn,
                                tableView_->fontMetrics().horizontalAdvance(QStringLiteral("verifica")) +
+                                   2 * digit);
+    tableView_->setColumnWidth(ExperimentTable::MyPredictionColumn,
+                               tableView_->fontMetrics().horizontalAdvance(QStringLiteral("mia previsione")) +
                                    2 * digit);
 
     auto *plotTitle = new QLabel(QStringLiteral("<b>Grafico</b>"), panel);
@@ -189,7 +213,8 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     layout->addWidget(modelField_);
     layout->addWidget(modelMessage_);
     layout->addWidget(summary_);
-    layout->addWidget(prediction_);
+    layout->addWidget(kinds_);
+    layout->addLayout(predictionRow);
     layout->addWidget(tableView_, 3);
     layout->addWidget(plotTitle);
     layout->addWidget(plot_, 2);
@@ -198,9 +223,18 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     setWidget(panel);
 
     connect(modelField_, &QLineEdit::textChanged, this, &NotebookDock::modelTextChanged);
+    // Not at every keystroke: "x" on the way to "x - 3" is not the player's model yet.
+    modelSettled_ = new QTimer(this);
+    modelSettled_->setSingleShot(true);
+    modelSettled_->setInterval(modelSettleMs);
+    connect(modelSettled_, &QTimer::timeout, this, [this] { coach(notebook::CoachEvent::ModelChanged); });
     connect(saveButton_, &QPushButton::clicked, this, &NotebookDock::savePdf);
     connect(saveLessonButton_, &QPushButton::clicked, this, &NotebookDock::saveLesson);
     connect(openLessonButton_, &QPushButton::clicked, this, &NotebookDock::openLesson);
+    // Enter here runs the experiment as Enter in the input box does, through the game.
+    connect(myPrediction_, &QLineEdit::returnPressed, this, [this] { game_.in1_KeyPress(13); });
+    setTabOrder(modelField_, myPrediction_);
+    setTabOrder(myPrediction_, tableView_);
     connect(in1_, &QLineEdit::textChanged, this, &NotebookDock::showPrediction);
     // The game reads the level from the selector's text, typed or chosen.
     connect(combo1, &QComboBox::editTextChanged, this, &NotebookDock::settingsChanged);
@@ -261,7 +295,14 @@ int NotebookDock::machineWidth() const {
 }
 
 void NotebookDock::experimentLogged(const LoggedExperiment &experiment) {
-    notebook_.addExperiment(experiment);
+    // The player's prediction belongs to this experiment only while they can see the field; it empties
+    // for the next number.
+    QString mine;
+    if (isVisible()) {
+        mine = myPrediction_->text();
+        myPrediction_->clear();
+    }
+    notebook_.addExperiment(experiment, mine);
     table_->rowsAdded();
     // A Level 1 threshold may have moved during the run: the notebook compares with the settings now.
     if (notebook_.setCurrentSettings(game_.settings()))
@@ -269,6 +310,7 @@ void NotebookDock::experimentLogged(const LoggedExperiment &experiment) {
     tableView_->scrollToBottom();
     refreshSummary();
     refreshPlot();
+    coach(notebook::CoachEvent::Experiment);
 }
 
 void NotebookDock::logCleared() {
@@ -290,7 +332,7 @@ void NotebookDock::settingsChanged() {
 void NotebookDock::logRestored(const std::vector<LoggedExperiment> &experiments) {
     notebook_.clear();
     notebook_.setCurrentSettings(game_.settings());
-    notebook_.addExperiments(experiments);
+    notebook_.addExperiments(experiments, openingLesson_ ? lessonPredictions_ : QStringList());
     table_->reset();
     refreshSummary();
     // A lesson opened here brings its model next: the plot is drawn once, with both.
@@ -308,6 +350,7 @@ void NotebookDock::modelTextChanged(const QString &text) {
     table_->modelChanged();
     refreshSummary();
     showPrediction();
+    modelSettled_->start();
     if (isVisible())
         plot_->showModel(notebook_);
     else
@@ -316,6 +359,34 @@ void NotebookDock::modelTextChanged(const QString &text) {
 
 void NotebookDock::refreshSummary() {
     summary_->setText(notebook_.summaryText());
+    refreshKinds();
+}
+
+void NotebookDock::refreshKinds() {
+    const notebook::NumberKinds tried = notebook_.kindsTried();
+    QStringList marks;
+    for (int i = 0; i < notebook::kindMarkCount; ++i) {
+        const auto mark = notebook::KindMark(i);
+        const bool done = notebook::isTried(tried, mark);
+        // Blanks that do not break: the line wraps between marks, never inside one.
+        QString name = notebook::kindMarkName(mark).toHtmlEscaped();
+        name.replace(u' ', QStringLiteral("&nbsp;"));
+        marks << (done ? QStringLiteral("<span style=\"color:#007800\">✓&nbsp;") + name
+                       : QStringLiteral("<span style=\"color:#8c8c8c\">○&nbsp;") + name) +
+                     QStringLiteral("</span>");
+    }
+    kinds_->setText(marks.join(QStringLiteral(" &nbsp; ")));
+    // A screen reader hears the marks as a sentence rather than their symbols.
+    kinds_->setAccessibleName(notebook::kindsText(tried));
+}
+
+void NotebookDock::coach(notebook::CoachEvent event) {
+    // The remarks speak of what the notebook shows: none while it is closed. One the guide could not
+    // say now is not spent, and may come at a later event while it still holds.
+    if (!isVisible())
+        return;
+    if (const auto remark = coach_.remark(notebook_, event); remark && game_.offerCoaching(*remark))
+        coach_.spoken(notebook_, *remark);
 }
 
 void NotebookDock::refreshPlot() {
@@ -369,11 +440,13 @@ void NotebookDock::savePdf() {
     content.date = QDate::currentDate();
     content.model = notebook_.model().text();
     content.summary = notebook_.summaryText();
+    content.kinds = notebook::kindsText(notebook_.kindsTried());
     content.rows.reserve(notebook_.rowCount());
     for (int i = 0; i < notebook_.rowCount(); ++i) {
         const notebook::RowView row = notebook_.row(i);
         content.rows.append({row.input, row.output, row.modelCaption, ExperimentTable::markText(row.mark),
-                             ExperimentTable::noteText(row), row.standing == notebook::Standing::Counted});
+                             ExperimentTable::noteText(row), row.standing == notebook::Standing::Counted,
+                             ExperimentTable::myPredictionText(row)});
     }
     if (plotStale_)
         refreshPlot();
@@ -421,9 +494,14 @@ void NotebookDock::openLesson() {
         return;
     }
 
+    // The player's own predictions go with the rows the game hands back (logRestored).
+    lessonPredictions_.clear();
+    for (const lessonfile::Experiment &experiment : read.lesson.experiments)
+        lessonPredictions_ << experiment.ownPrediction;
     openingLesson_ = true;
     game_.restoreLesson(read.lesson, *chosen);
     openingLesson_ = false;
+    lessonPredictions_.clear();
     {
         // The model comes with the rows that were its predictions, not as a change typed now.
         const QSignalBlocker quiet(modelField_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "notebook/coach.h"
 #include "notebook/notebook.h"
 #include "play/interfaces.h"
 
@@ -11,6 +12,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 class QTableView;
 
 namespace ingranix {
@@ -20,9 +22,9 @@ class Game;
 class NotebookPlot;
 
 // The scientist's notebook beside the machine: the player's model, the experiments of the current log
-// with what the model says of them, the prediction for the number being typed, a plot, and saving it
-// all as a PDF. It follows the game as the game's observer; built when first opened, it starts from
-// the experiments the game has kept until then.
+// with what the model says of them, the prediction for the number being typed and the player's own, the
+// kinds of number tried, a plot, and saving it all as a PDF. It follows the game as the game's observer;
+// built when first opened, it starts from the experiments the game has kept until then.
 class NotebookDock : public QDockWidget, public GameObserver {
     Q_OBJECT
 public:
@@ -64,11 +66,15 @@ private:
     void showModelError();
     int machineWidth() const; // the machine's controls and the dock's separator, in pixels
     void showPrediction();
+    void refreshKinds();
+    void coach(notebook::CoachEvent event);
 
     Game &game_;
     const Board &board_;
     QLineEdit *in1_;
     notebook::Notebook notebook_;
+    notebook::Coach coach_;
+    QTimer *modelSettled_ = nullptr; // the coach hears of a model once the typing pauses
     std::unique_ptr<FileChooser> chooser_;
 
     ExperimentTable *table_ = nullptr;
@@ -76,6 +82,8 @@ private:
     QLabel *modelMessage_ = nullptr;
     QLabel *summary_ = nullptr;
     QLabel *prediction_ = nullptr;
+    QLineEdit *myPrediction_ = nullptr;
+    QLabel *kinds_ = nullptr;
     QTableView *tableView_ = nullptr;
     NotebookPlot *plot_ = nullptr;
     QPushButton *saveButton_ = nullptr;
@@ -85,6 +93,7 @@ private:
     QLabel *lessonMessage_ = nullptr;
     bool plotStale_ = false; // while hidden the plot waits for the next showing
     bool openingLesson_ = false;
+    QStringList lessonPredictions_; // the opened lesson's own predictions, while it opens
     bool placed_ = false;
     int windowMinimumWidth_ = -1;
 };

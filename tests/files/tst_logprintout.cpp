@@ -76,10 +76,12 @@ private slots:
                                      u"x"_s + u" + 1"_s.repeated(200),
                                      u"Il tuo modello spiega 1 esperimento su 200."_s,
                                      {},
-                                     QImage(40, 30, QImage::Format_RGB32)};
+                                     QImage(40, 30, QImage::Format_RGB32),
+                                     u"Numeri provati: zero. Non ancora: negativi."_s};
         for (int i = 0; i < 200; ++i)
             content.rows.append({QString::number(i), QString::number(2 * i), QString::number(2 * i + 1),
-                                 u"✗"_s, i == 7 ? u"altro colore"_s : QString(), i != 7});
+                                 u"✗"_s, i == 7 ? u"altro colore"_s : QString(), i != 7,
+                                 i % 50 == 0 ? QString::number(2 * i) + u" ✓"_s : QString()});
         const QString pdf = dir.filePath(u"quaderno.pdf"_s);
         QString error;
         QVERIFY2(notebookpdf::write(pdf, content, &error), qPrintable(error));
@@ -113,11 +115,12 @@ private slots:
         const auto output =
             std::find_if(words.begin(), words.end(), [](const auto &w) { return w.first == "output"; });
         QVERIFY(output != words.end() &&
-                qAbs(output->second.x() - margin - (595.28 - 2 * margin) * 0.22) < 0.3);
-        QVERIFY(lines.contains(content.summary) && lines.contains(u"7 14 15 ✗ altro colore"_s) &&
-                lines.contains(u"199 398 399 ✗"_s));
+                qAbs(output->second.x() - margin - (595.28 - 2 * margin) * 0.14) < 0.3);
+        QCOMPARE(lines.value(lines.indexOf(content.summary) + 1), content.kinds);
+        QVERIFY(lines.contains(u"7 14 15 ✗ altro colore"_s) && lines.contains(u"199 398 399 ✗"_s) &&
+                lines.contains(u"150 300 300 ✓ 301 ✗"_s));
         const qsizetype pages = text.join(u'\n').count(u'\f');
-        QVERIFY(pages > 1 && lines.count(u"input output modello verifica nota"_s) == pages);
+        QVERIFY(pages > 1 && lines.count(u"input output mia previsione modello verifica nota"_s) == pages);
         QVERIFY(!notebookpdf::write(dir.filePath(u"quaderno.pdf/no.pdf"_s), content, &error) &&
                 !error.isEmpty());
     }

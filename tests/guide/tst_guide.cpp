@@ -2,6 +2,7 @@
 // with a voice that the test controls, and last with its real voice, heard.
 
 #include "../cases.h"
+#include "guide/coaching.h"
 #include "guide/guideagent.h"
 #include "guide/guidevoice.h"
 #include "guide/guidewindows.h"
@@ -31,6 +32,7 @@ public:
     void speak(const QString &text) override { log("speak " + text); }
     void play(const QString &animation) override { log("play " + animation); }
     void stopAll() override { log("stopAll"); }
+    bool isIdleOnScreen() const override { return true; }
     qint16 width() const override { return 133; } // odd: half pixels, each rounding down to even
     qint16 height() const override { return 161; }
     bool log(const QString &call) { return !(calls << call).isEmpty(); }
@@ -149,6 +151,25 @@ private slots:
         // The shipped character knows every animation the scripts play.
         for (const QString &call : guide.calls.filter(QRegularExpression("^play ")))
             QVERIFY2(shipped_.animations.contains(call.mid(5)), qPrintable(call));
+    }
+
+    // The coaching remarks speak of the method, never of an answer: none says or implies that a model or
+    // a prediction is right, and each is only spoken, so a guide put away stays away.
+    void coachingNeverSaysRight_data() {
+        QTest::addColumn<int>("remark");
+        for (guidescript::Coaching remark : guidescript::allCoachings)
+            QTest::addRow("%d", int(remark)) << int(remark);
+    }
+    void coachingNeverSaysRight() {
+        QFETCH(int, remark);
+        const QString text = guidescript::coachingText(guidescript::Coaching(remark));
+        FakeGuide guide;
+        guidescript::coach(guide, guidescript::Coaching(remark));
+        QCOMPARE(guide.calls, QStringList{"speak " + text});
+        const QString plain = speech::displayText(text).toLower();
+        QVERIFY(plain.size() > 20);
+        for (const char *word : {"giust", "corrett", "esatt", "hai trovato", "indovin", "valid"})
+            QVERIFY2(!plain.contains(QLatin1String(word)), word);
     }
 
     void parseSpeech_data() {
@@ -275,6 +296,27 @@ private slots:
         guide->speak("dopo");
         QTRY_COMPARE(started_.last(), QStringLiteral("speak dopo"));
         QCOMPARE(started_.size(), 2); // none of the dropped requests ever started
+    }
+
+    // An aside such as a coaching remark waits for a guide on screen with nothing to do.
+    void idleOnScreen_data() {
+        QTest::addColumn<Start>("state");
+        QTest::addColumn<bool>("settle"); // wait until every request has run
+        QTest::addColumn<bool>("idle");
+        QTest::newRow("shown, nothing to do") << Start([](GuideAgent &) {}) << true << true;
+        QTest::newRow("speaking") << Start([](GuideAgent &g) { g.speak("Una frase"); }) << false << false;
+        QTest::newRow("a script waiting")
+            << Start([](GuideAgent &g) { guidescript::reactToExperiment(g, 3); }) << false << false;
+        QTest::newRow("put away") << Start([](GuideAgent &g) { guidescript::hideGuide(g); }) << true << false;
+    }
+    void idleOnScreen() {
+        QFETCH(Start, state);
+        QFETCH(bool, settle);
+        QFETCH(bool, idle);
+        auto guide = makeGuide(true);
+        state(*guide);
+        QVERIFY(!settle || waitIdle(*guide));
+        QCOMPARE(guide->isIdleOnScreen(), idle);
     }
 
     void windowsFollowTheDrawing_data() {

@@ -1,9 +1,12 @@
-// The player's model language, its power to write every machine calculation, and the notebook's
-// bookkeeping of experiments, marks and predictions.
+// The player's model language, its power to write every machine calculation, the notebook's
+// bookkeeping of experiments, marks and predictions (the model's and the player's own), the kinds of
+// number tried, and the coach's rules.
 
 #include "../cases.h"
 #include "mechanisms/mechanisms.h"
 #include "mechanisms/mechanismtables.h"
+#include "mechanisms/numbers.h"
+#include "notebook/coach.h"
 #include "notebook/notebook.h"
 
 #include <QRegularExpression>
@@ -39,6 +42,66 @@ constexpr const char16_t *calculationModels[] = {
     u"[[K * N] + se(dispari(N); 2; 1)]"};
 // clang-format on
 
+const QString remarkNames[] = {u"negativo"_s, u"zero"_s,   u"virgola"_s,  u"grande"_s,
+                               u"dispari"_s,  u"interi"_s, u"sorpresa"_s, u"modello"_s};
+static_assert(std::size(remarkNames) == guidescript::allCoachings.size());
+
+// Plays steps on a notebook and its coach, as the notebook's window does. Steps: "m:text" sets the model
+// and expects a change, "m~text" none; "+in=out" logs an experiment with the current settings,
+// "+in=out/mine" with the player's own prediction; "c:verde" changes the colour, "l:Livello2" the level
+// (another mechanism); "new" empties the log; "p:in=caption" expects the prediction for a typed input
+// ("p:in=" none); "busy": the guide cannot speak at the next event.
+struct Player {
+    explicit Player(MachineSettings start = {u"Livello1"_s, u"rosso"_s, 1, {}}) : settings(std::move(start)) {
+        notebook.setCurrentSettings(settings);
+    }
+    Notebook notebook{u","_s};
+    MachineSettings settings;
+    Coach coach;
+    bool busy = false;
+    QStringList remarks;  // after each experiment or model change: the remark, "-" for none, "(x)" unspoken
+    QStringList failures; // steps whose expectation did not hold
+
+    void event(CoachEvent event) {
+        const std::optional<guidescript::Coaching> remark = coach.remark(notebook, event);
+        if (!remark)
+            remarks << u"-"_s;
+        else if (busy)
+            remarks << u"("_s + remarkNames[int(*remark)] + u")"_s;
+        else {
+            remarks << remarkNames[int(*remark)];
+            coach.spoken(notebook, *remark);
+        }
+        busy = false;
+    }
+
+    void run(const QString &steps) {
+        for (const QString &step : steps.split(u" | "_s)) {
+            const QString arg = step.mid(step[0] == u'+' ? 1 : 2);
+            const QString in = arg.section(u'=', 0, 0), out = arg.section(u'=', 1).section(u'/', 0, 0);
+            if (step[0] == u'm') {
+                if (notebook.setModelText(arg) != (step[1] == u':'))
+                    failures << step;
+                event(CoachEvent::ModelChanged);
+            } else if (step[0] == u'+') {
+                notebook.addExperiment({in, out, settings}, arg.section(u'/', 1));
+                event(CoachEvent::Experiment);
+            } else if (step[0] == u'p') {
+                if (notebook.predictionText(in) !=
+                    (out.isEmpty() ? out : u"Il tuo modello prevede: "_s + out))
+                    failures << step;
+            } else if (step == u"new") {
+                notebook.clear();
+            } else if (step == u"busy") {
+                busy = true;
+            } else {
+                (step[0] == u'c' ? settings.gearColour : settings.levelText) = arg;
+                notebook.setCurrentSettings(settings);
+            }
+        }
+    }
+};
+
 } // namespace
 
 class TestNotebook : public QObject {
@@ -50,6 +113,15 @@ private slots:
     void everyCalculation();
     void notebook_data();
     void notebook();
+    void myPredictions_data();
+    void myPredictions();
+    void numberKinds_data();
+    void numberKinds();
+    void kindMarks_data();
+    void kindMarks();
+    void coach_data();
+    void coach();
+    void coachIgnoresTheMachine();
 };
 
 void TestNotebook::language_data() {
@@ -198,30 +270,12 @@ void TestNotebook::notebook_data() {
          u"1 esperimento su 1 e ha previsto 1 esperimento nuovo di fila.");
 }
 
-// Steps: "m:text" sets the model and expects a change, "m~text" none; "+in=out" logs an experiment
-// with the current settings; "c:verde" changes the colour, "l:Livello2" the level (another mechanism);
-// "new" empties the log; "p:in=caption" expects the prediction for a typed input ("p:in=" none).
 void TestNotebook::notebook() {
     const auto [steps, rows, summary] = fetch<QString, QString, QString>();
-    Notebook notebook(u","_s);
-    MachineSettings settings{u"Livello1"_s, u"rosso"_s, 1, {}};
-    notebook.setCurrentSettings(settings);
-    for (const QString &step : steps.split(u" | "_s)) {
-        const QString arg = step.mid(step[0] == u'+' ? 1 : 2);
-        const QString in = arg.section(u'=', 0, 0), out = arg.section(u'=', 1);
-        if (step[0] == u'm') {
-            QCOMPARE(notebook.setModelText(arg), step[1] == u':');
-        } else if (step[0] == u'+') {
-            notebook.addExperiment({in, out, settings});
-        } else if (step[0] == u'p') {
-            QCOMPARE(notebook.predictionText(in), out.isEmpty() ? out : u"Il tuo modello prevede: "_s + out);
-        } else if (step == u"new") {
-            notebook.clear();
-        } else {
-            (step[0] == u'c' ? settings.gearColour : settings.levelText) = arg;
-            notebook.setCurrentSettings(settings);
-        }
-    }
+    Player player;
+    player.run(steps);
+    QVERIFY2(player.failures.isEmpty(), qPrintable(player.failures.join(u'\n')));
+    const Notebook &notebook = player.notebook;
     // A word a row: its mark (✓, ✗ or -), its standing (c counted, m other mechanism, o other colour),
     // p for a prediction.
     QStringList words;
@@ -230,6 +284,201 @@ void TestNotebook::notebook() {
                      (notebook.row(i).prediction ? u"p"_s : u""_s);
     QCOMPARE(words.join(u' '), rows);
     QCOMPARE(notebook.summaryText(), (summary[0].isDigit() ? u"Il tuo modello spiega "_s : u""_s) + summary);
+}
+
+void TestNotebook::myPredictions_data() {
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("marks");   // a word a row: its mark on the player's prediction, - for none
+    QTest::addColumn<QString>("summary"); // the notebook's whole summary
+    QTest::addColumn<int>("inARow");      // the player's predictions the machine wrote, in a row
+    const QString noModel = u"Scrivi un modello per vedere quanti esperimenti spiega."_s;
+    QTest::newRow("none made") << u"+1=2 | +2=3"_s << u"- -"_s << noModel << 0;
+    // Compared as the machine writes numbers ("," here), read with either mark; "?" is a prediction too.
+    QTest::newRow("comma and point")
+        << u"+5=2,5/2.5 | +5=2,5/2,50 | +3=2/02 | +4=?/? | +1=1E+15/1000000000000000"_s << u"✓ ✓ ✓ ✓ ✓"_s
+        << noModel + u" Hai previsto 5 risultati su 5."_s << 5;
+    QTest::newRow("misses") << u"+5=2,5/2 | +4=?/0 | +3=0/? | +1=7/ 7 "_s << u"✗ ✗ ✗ ✓"_s
+                            << noModel + u" Hai previsto 1 risultato su 4."_s << 1;
+    // Words are kept as typed but not compared; a row without a prediction leaves the run alone.
+    QTest::newRow("words and gaps") << u"+1=2/2 | +2=3/boh | +3=4 | +4=5/ | +5=6/6"_s << u"✓ - - - ✓"_s
+                                    << noModel + u" Hai previsto 2 risultati su 2."_s << 2;
+    QTest::newRow("a miss ends the run") << u"+1=2/2 | +2=3/3 | +3=4/5 | +4=5/5"_s << u"✓ ✓ ✗ ✓"_s
+                                         << noModel + u" Hai previsto 3 risultati su 4."_s << 1;
+    // Only counted rows count, as for the model.
+    QTest::newRow("other settings") << u"+1=2/2 | c:verde | +2=7/7 | +3=8/1"_s << u"✓ ✓ ✗"_s
+                                    << noModel + u" Hai previsto 1 risultato su 2."_s << 0;
+    QTest::newRow("beside a model")
+        << u"m:x + 1 | +1=2/2 | +2=3/4"_s << u"✓ ✗"_s
+        << u"Il tuo modello spiega 2 esperimenti su 2 e ha previsto 2 esperimenti "
+           "nuovi di fila. Hai previsto 1 risultato su 2."_s
+        << 0;
+    QTest::newRow("a new mechanism") << u"+1=2/2 | new | +2=3"_s << u"-"_s << noModel << 0;
+}
+
+void TestNotebook::myPredictions() {
+    QFETCH(QString, steps);
+    QFETCH(QString, marks);
+    QFETCH(QString, summary);
+    QFETCH(int, inARow);
+    Player player;
+    player.run(steps);
+    QStringList words;
+    for (int i = 0; i < player.notebook.rowCount(); ++i)
+        words << QString(u"-✓✗"[int(player.notebook.row(i).myMark)]);
+    QCOMPARE(words.join(u' '), marks);
+    QCOMPARE(player.notebook.summaryText(), summary);
+    QCOMPARE(player.notebook.myMatchedInARow(), inARow);
+    // The prediction is kept exactly as typed, for the table and the lesson file.
+    if (steps.contains(u"/boh"))
+        QCOMPARE(player.notebook.row(1).myPrediction, u"boh"_s);
+}
+
+void TestNotebook::numberKinds_data() {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>(
+        "kinds"); // P positive whole, Z zero, N negative, F fraction, L large, E even, O odd
+    QTest::newRow("whole") << u"7"_s << u"P O"_s;
+    QTest::newRow("zero is even") << u"0"_s << u"Z E"_s;
+    QTest::newRow("negative even") << u"-4"_s << u"N E"_s;
+    QTest::newRow("negative fraction") << u"-0.5"_s << u"N F"_s;
+    QTest::newRow("fraction") << u"2.5"_s << u"F"_s;
+    // Read as the machine reads: a comma ends the number, a word is 0.
+    QTest::newRow("comma") << u"2,5"_s << u"P E"_s;
+    QTest::newRow("word") << u"abc"_s << u"Z E"_s;
+    // Over 1000, not at it; the sign of a large number does not make it large.
+    QTest::newRow("1000") << u"1000"_s << u"P E"_s;
+    QTest::newRow("1001") << u"1001"_s << u"P L O"_s;
+    QTest::newRow("1000.5") << u"1000.5"_s << u"F L"_s;
+    QTest::newRow("-5000") << u"-5000"_s << u"N E"_s;
+    QTest::newRow("beyond 2^53") << u"1E300"_s << u"P L E"_s;
+    QTest::newRow("infinite") << u"1E999"_s << u"L"_s;
+    QTest::newRow("minus infinite") << u"-1E999"_s << u"N"_s;
+}
+
+void TestNotebook::numberKinds() {
+    QFETCH(QString, input);
+    QFETCH(QString, kinds);
+    QStringList codes;
+    for (int k = 0; k < numberKindCount; ++k)
+        if (kindsOf(input) & kindBit(NumberKind(k)))
+            codes << QString(u"PZNFLEO"[k]);
+    QCOMPARE(codes.join(u' '), kinds);
+}
+
+void TestNotebook::kindMarks_data() {
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("none yet") << u"m:x"_s
+                              << u"Numeri provati: nessuno. Non ancora: interi positivi, zero, negativi, "
+                                 "con la virgola, grandi (oltre 1000), pari e dispari."_s;
+    // Even and odd make one mark together; rows that do not count are left out.
+    QTest::newRow("even only, odd elsewhere") << u"+3=3 | c:verde | +2=2 | +-1.5=? | +0=0"_s
+                                              << u"Numeri provati: interi positivi, zero, negativi, con la "
+                                                 u"virgola. Non ancora: grandi (oltre 1000), "
+                                                 "pari e dispari."_s;
+    QTest::newRow("all")
+        << u"+3=3 | +0=0 | +-2=? | +0.5=0 | +2000=1"_s
+        << u"Numeri provati: interi positivi, zero, negativi, con la virgola, grandi (oltre 1000), "
+           "pari e dispari."_s;
+}
+
+void TestNotebook::kindMarks() {
+    QFETCH(QString, steps);
+    QFETCH(QString, text);
+    Player player;
+    player.run(steps);
+    QCOMPARE(kindsText(player.notebook.kindsTried()), text);
+}
+
+void TestNotebook::coach_data() {
+    QTest::addColumn<QString>("steps");
+    // After each experiment or model change: the remark, "-" for none, in brackets when the guide could
+    // not speak it (after "busy").
+    QTest::addColumn<QString>("remarks");
+    QTest::newRow("nothing without a model") << u"+1=2 | +2=3 | +3=4 | +-1=?"_s << u"- - - -"_s;
+    // At least three, all explained; then the untried kinds in order: negative, zero, fraction, large,
+    // odd, even, positive whole.
+    QTest::newRow("two are not enough") << u"m:x + 1 | +1=2 | +2=3"_s << u"- - -"_s;
+    QTest::newRow("explains all") << u"m:x + 1 | +1=2 | +2=3 | +3=4 | +4=5"_s << u"- - - negativo -"_s;
+    QTest::newRow("written after") << u"+1=2 | +2=3 | +3=4 | m:x + | m:x + 1"_s << u"- - - - negativo"_s;
+    QTest::newRow("not all explained") << u"+1=2 | +2=3 | +3=7 | m:x + 1"_s << u"- - - -"_s;
+    // (Zero is even: once it is tried, so is an even number.)
+    QTest::newRow("negatives tried") << u"+-1=0 | +2=3 | +3=4 | m:x + 1"_s << u"- - - zero"_s;
+    QTest::newRow("then fraction") << u"+-1=0 | +0=1 | +3=4 | m:x + 1"_s << u"- - - virgola"_s;
+    QTest::newRow("then large") << u"+-1=0 | +0=1 | +0.5=1,5 | m:x + 1"_s << u"- - - grande"_s;
+    QTest::newRow("then odd") << u"+-2=-1 | +0=1 | +0.5=1,5 | +2000=2001 | m:x + 1"_s << u"- - - - dispari"_s;
+    QTest::newRow("then positive whole")
+        << u"+-1=0 | +0=1 | +0.5=1,5 | +1000.5=1001,5 | m:x + 1"_s << u"- - - - interi"_s;
+    QTest::newRow("every kind tried")
+        << u"+-1=0 | +0=1 | +0.5=1,5 | +2001=2002 | m:x + 1"_s << u"- - - - -"_s;
+    // Other settings: their rows neither count nor explain.
+    QTest::newRow("other colour") << u"m:x + 1 | +1=2 | +2=3 | c:verde | +3=4"_s << u"- - - -"_s;
+    // A surprise after three predicted in a row, not after two, nor after experiments run before the model.
+    QTest::newRow("surprise") << u"m:x + 1 | +1=2 | +2=3 | +3=4 | +4=9"_s << u"- - - negativo sorpresa"_s;
+    QTest::newRow("two in a row") << u"m:x + 1 | +1=2 | +2=3 | +4=9"_s << u"- - - -"_s;
+    QTest::newRow("before the model") << u"+1=2 | +2=3 | +3=4 | m:x + 1 | +4=9"_s << u"- - - negativo -"_s;
+    // The player's predictions come true five times in a row, and no model explains them.
+    QTest::newRow("write the rule") << u"+1=2/2 | +2=3/3 | +3=4/4 | +4=5/5 | +5=6/6 | +6=7/7"_s
+                                    << u"- - - - modello -"_s;
+    QTest::newRow("a miss in the run") << u"+1=2/2 | +2=3/3 | +3=4/9 | +4=5/5 | +5=6/6"_s << u"- - - - -"_s;
+    QTest::newRow("a model explains them")
+        << u"m:x + 1 | +-1=0/0 | +2=3/3 | +3=4/4 | +4=5/5 | +5=6/6"_s << u"- - - zero - -"_s;
+    QTest::newRow("a model that misses")
+        << u"m:x | +1=2/2 | +2=3/3 | +3=4/4 | +4=5/5 | +5=6/6"_s << u"- - - - - modello"_s;
+    // One remark per event: the surprise first; each kind once per mechanism, again after a new one.
+    QTest::newRow("one at a time") << u"m:x + 1 | +1=2/2 | +2=3/3 | +3=4/4 | +4=5/5 | +5=9/9"_s
+                                   << u"- - - negativo - sorpresa"_s;
+    QTest::newRow("once per mechanism")
+        << u"m:x + 1 | +1=2 | +2=3 | +3=4 | +4=9 | m:x | m:x + 1 | +5=6 | +6=7 | +7=8 | +8=0"_s
+        << u"- - - negativo sorpresa - - - - - -"_s;
+    QTest::newRow("again after a new mechanism")
+        << u"m:x + 1 | +1=2 | +2=3 | +3=4 | new | +1=2 | +2=3 | +3=4"_s << u"- - - negativo - - negativo"_s;
+    QTest::newRow("again for another colour")
+        << u"m:x + 1 | +1=2 | +2=3 | +3=4 | c:verde | +1=2 | +2=3 | +3=4"_s
+        << u"- - - negativo - - negativo"_s;
+    // A remark the guide could not speak is not spent: it comes while it still holds.
+    QTest::newRow("not spoken, then spoken")
+        << u"m:x + 1 | +1=2 | +2=3 | busy | +3=4 | +4=5"_s << u"- - - (negativo) negativo"_s;
+    QTest::newRow("a surprise passes")
+        << u"m:x + 1 | +1=2 | +2=3 | +3=4 | busy | +4=9 | +5=9"_s << u"- - - negativo (sorpresa) -"_s;
+}
+
+void TestNotebook::coach() {
+    QFETCH(QString, steps);
+    QFETCH(QString, remarks);
+    Player player;
+    player.run(steps);
+    QVERIFY2(player.failures.isEmpty(), qPrintable(player.failures.join(u'\n')));
+    QCOMPARE(player.remarks.join(u' '), remarks);
+}
+
+// The coach reads only what the player saw: two different hidden calculations that gave the same
+// outputs (x - 3 for x over 3, as "?" or 0 below it) bring the same remarks.
+void TestNotebook::coachIgnoresTheMachine() {
+    const QStringList inputs{u"4"_s,  u"10"_s, u"9"_s,  u"12"_s,  u"7.5"_s,
+                             u"20"_s, u"30"_s, u"50"_s, u"1500"_s};
+    QStringList remarks[2];
+    for (int run = 0; run < 2; ++run) {
+        MachineSettings settings = run == 0 ? MachineSettings{u"Livello1"_s, u"verde"_s, 1, {}}
+                                            : MachineSettings{u"Livello2"_s, u"blu"_s, 1, {}};
+        for (int e = 0; e < 16; ++e) // every other constant differs between the two
+            settings.constants.set(e / 4 + 1, e % 4 + 1, qint16(run == 0 ? 1 + e % 9 : 9 - e % 9));
+        settings.constants.set(run == 0 ? 1 : 2, run == 0 ? 2 : 3, 3);
+        Player player(settings);
+        for (int i = 0; i < inputs.size(); ++i) {
+            ConstantsTable constants = settings.constants;
+            const QString output =
+                runMechanism(settings.levelText, 1, {inputs[i], settings.gearColour, constants, u","});
+            QCOMPARE(output, QString::number(readInputValue(inputs[i]) - 3).replace(u'.', u','));
+            // Five predictions of the player's own, then a model that explains all, then a surprise.
+            player.run(u"+%1=%2/%3"_s.arg(inputs[i], output, i < 5 ? output : QString()));
+            if (i == 4)
+                player.run(u"m:se(x < 100; x - 3; 0)"_s);
+        }
+        remarks[run] = player.remarks;
+    }
+    QCOMPARE(remarks[0].join(u' '), u"- - - - modello negativo - - - sorpresa"_s);
+    QCOMPARE(remarks[1], remarks[0]);
 }
 
 QTEST_GUILESS_MAIN(TestNotebook)

@@ -19,6 +19,7 @@ struct World : Board, Movie, GuideCharacter, Clock, RandomSource, FileChooser, L
     QList<double> draws; // then 0
     std::optional<QString> chosenFile;
     bool printerWorks = true;
+    bool guideIdleOnScreen = true;
 
     void note(const QString &call) { calls << call; }
     QString in1Text() const override { return in1; }
@@ -65,6 +66,7 @@ struct World : Board, Movie, GuideCharacter, Clock, RandomSource, FileChooser, L
     void speak(const QString &text) override { note("Speak " + text); }
     void play(const QString &animation) override { note("Play " + animation); }
     void stopAll() override { note("StopAll"); }
+    bool isIdleOnScreen() const override { return guideIdleOnScreen; }
     qint16 width() const override { return 128; }
     qint16 height() const override { return 128; }
 

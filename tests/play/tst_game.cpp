@@ -300,6 +300,22 @@ private slots:
         rig.game.setObserver(nullptr);
     }
 
+    // The notebook's coach speaks through the game only to a guide on screen with nothing to do.
+    void coachingWaitsForAFreeGuide_data() {
+        QTest::addColumn<bool>("free");
+        QTest::newRow("free") << true;
+        QTest::newRow("hidden or busy") << false;
+    }
+    void coachingWaitsForAFreeGuide() {
+        QFETCH(bool, free);
+        Rig rig;
+        rig.world.guideIdleOnScreen = free;
+        QCOMPARE(rig.game.offerCoaching(guidescript::Coaching::TryZero), free);
+        QCOMPARE(rig.world.calls,
+                 free ? QStringList{"Speak " + guidescript::coachingText(guidescript::Coaching::TryZero)}
+                      : QStringList{});
+    }
+
     void failuresAreCalm() {
         QTemporaryDir dir;
         Rig rig;

@@ -30,6 +30,7 @@
 #include <unistd.h>
 
 using namespace ingranix;
+using ingranix::notebook::kindsText;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -567,9 +568,9 @@ private slots:
         experiment(u"20.5"_s, false);
         QCOMPARE(table()->rowCount(), 4);
         QCOMPARE(QStringList({rowText(1), rowText(2), rowText(3)}),
-                 QStringList({"0|?|" + minus(0) + "|✗|previsione",
-                              "12|" + minus(12) + u'|' + minus(12) + "|✓|previsione",
-                              "20.5|" + minus(20.5) + u'|' + minus(20.5) + "|✓|previsione"}));
+                 QStringList({"0|?||" + minus(0) + "|✗|previsione",
+                              "12|" + minus(12) + u"||"_s + minus(12) + "|✓|previsione",
+                              "20.5|" + minus(20.5) + u"||"_s + minus(20.5) + "|✓|previsione"}));
         const QString summary = control<QLabel>("riepilogo")->text();
         QVERIFY2(summary.contains(u"spiega 2 esperimenti su 3 e ha previsto 2 esperimenti nuovi"_s),
                  qPrintable(summary));
@@ -605,7 +606,7 @@ private slots:
             QTest::keyClick(control("modello"), Qt::Key_Backspace);
         // The model changed: what was run before it no longer counts as predicted.
         QVERIFY(control<QLabel>("modelloMessaggio")->text().isEmpty());
-        QCOMPARE(rowText(2), "12|" + minus(12) + u'|' + minus(12) + "|✓|");
+        QCOMPARE(rowText(2), "12|" + minus(12) + u"||"_s + minus(12) + "|✓|");
     }
 
     void otherSettingsGreyRows_data() {
@@ -641,7 +642,7 @@ private slots:
         QVERIFY(window_->screen()->geometry().contains(window_->frameGeometry()));
         QVERIFY(dock()->x() >= window_->centralWidget()->x() + twipsToPixels(10575));
         QVERIFY(control<QLineEdit>("modello")->text() == model && table()->rowCount() == 5);
-        QCOMPARE(rowText(4), "30|" + minus(30) + u'|' + minus(30) + "|✓|previsione");
+        QCOMPARE(rowText(4), "30|" + minus(30) + u"||"_s + minus(30) + "|✓|previsione");
         QCOMPARE(dock()->plot()->outputPoints().size(), 4);
     }
 
@@ -656,7 +657,9 @@ private slots:
         const QStringList lines = visibleLines(pdfTextLines(chosen + u".pdf"_s));
         QVERIFY2(lines.value(0) == "IX40 Livello1 verde" &&
                      lines.contains(u"Il mio modello: x - %1"_s.arg(k_)) &&
-                     lines.contains(u"30 %1 %1 ✓ previsione"_s.arg(minus(30))),
+                     lines.contains(u"30 %1 %1 ✓ previsione"_s.arg(minus(30))) &&
+                     lines.contains(u"input output mia previsione modello verifica nota"_s) &&
+                     lines.contains(kindsText(dock()->notebook().kindsTried())),
                  qPrintable(lines.join(u'\n')));
         // A folder that cannot be written: the notebook says so, calmly.
         dock()->setFileChooser(std::make_unique<FixedChooser>(u"/nonexistent/quaderno"_s));
@@ -745,6 +748,95 @@ private slots:
         QVERIFY2(points.size() >= 200 && points.size() <= 2000, qPrintable(QString::number(points.size())));
         for (const QPointF &point : points)
             QCOMPARE(point.y(), 3 * point.x());
+    }
+
+    // The player's own prediction: a number typed, a prediction beside the model's, Enter in the field.
+    void myPredictionBesideTheModel() {
+        QTest::mouseClick(control("Command1"), Qt::LeftButton);
+        control<QLineEdit>("modello")->clear();
+        auto *in1 = control<QLineEdit>("in1");
+        auto *mine = control<QLineEdit>("miaPrevisione");
+        QStringList expected;
+        for (const QString &input : {u"4"_s, u"0"_s}) {
+            ConstantsTable constants = game().mechanismConstants();
+            const QString output =
+                runMechanism(control<QComboBox>("Combo1")->currentText(), game().mechanismIndex(),
+                             {input, game().gearColour(), constants, u"."});
+            // The first prediction is the machine's output written with a comma where it has a point.
+            const QString guess = input == u"4"    ? QString(output).replace(u'.', u',')
+                                  : output == u"?" ? u"7"_s
+                                                   : u"?"_s;
+            QTest::keyClicks(in1, input);
+            QTest::mouseClick(mine, Qt::LeftButton);
+            QTest::keyClicks(mine, guess);
+            QTest::keyClick(mine, Qt::Key_Return);
+            QVERIFY(in1->text().isEmpty() && mine->text().isEmpty());
+            expected << input + u'|' + output + u'|' + guess + (input == u"4" ? u" ✓"_s : u" ✗"_s) + u"|||"_s;
+        }
+        QCOMPARE(QStringList({rowText(0), rowText(1)}), expected);
+        QVERIFY(QApplication::focusWidget() == in1);
+        QCOMPARE(control<QLabel>("riepilogo")->text(),
+                 u"Scrivi un modello per vedere quanti esperimenti spiega. Hai previsto 1 risultato su 2."_s);
+        QCOMPARE(
+            table()->index(1, ExperimentTable::MyPredictionColumn).data(Qt::AccessibleTextRole).toString(),
+            u"la mia previsione "_s + expected[1].section(u'|', 2).section(u' ', 0, 0) +
+                u", diversa dall'output"_s);
+        // The marks of the kinds tried, said as a sentence to a screen reader.
+        auto *kinds = control<QLabel>("numeriProvati");
+        QVERIFY2(kinds->accessibleName().startsWith(
+                     u"Numeri provati: interi positivi, zero. Non ancora: negativi"_s),
+                 qPrintable(kinds->accessibleName()));
+        QVERIFY(kinds->text().contains(u"✓&nbsp;zero"_s) && kinds->text().contains(u"○&nbsp;negativi"_s));
+        // With the notebook closed the field's text belongs to no experiment.
+        QTest::keyClicks(mine, u"9"_s);
+        QTest::keyClick(window_.get(), Qt::Key_F2);
+        QTRY_VERIFY(!dock()->isVisible());
+        experiment(u"5"_s, true);
+        QTest::keyClick(window_.get(), Qt::Key_F2);
+        QTRY_VERIFY(dock()->isVisible());
+        QVERIFY(cell(2, ExperimentTable::MyPredictionColumn).isEmpty() && mine->text() == u"9"_s);
+        mine->clear();
+    }
+
+    // Five predictions of the player's own come true in a row, with no model: the guide suggests writing
+    // the rule down, in its balloon; not while it is put away, and then at the next chance.
+    void coachSpeaksThroughTheGuide() {
+        GuideAgent &guide = window_->guide();
+        QTRY_VERIFY_WITH_TIMEOUT(!guide.isBusy(), 20000); // put away: what was queued passes at once, unseen
+        QStringList spoken;
+        connect(&guide, &GuideAgent::requestStarted, this, [&](const QString &kind, const QString &detail) {
+            if (kind == u"speak")
+                spoken << detail;
+        });
+        auto predicted = [this](const QString &input) {
+            ConstantsTable constants = game().mechanismConstants();
+            const QString output =
+                runMechanism(control<QComboBox>("Combo1")->currentText(), game().mechanismIndex(),
+                             {input, game().gearColour(), constants, u"."});
+            QTest::keyClicks(control("in1"), input);
+            QTest::keyClicks(control("miaPrevisione"), output);
+            QTest::keyClick(control("miaPrevisione"), Qt::Key_Return);
+        };
+        QVERIFY(!guide.isShownOnScreen());
+        for (int i = 6; i <= 10; ++i)
+            predicted(QString::number(i));
+        QVERIFY(control<QLabel>("riepilogo")->text().endsWith(u"Hai previsto 6 risultati su 7."_s));
+        QTest::qWait(200);
+        QVERIFY2(spoken.isEmpty() && !guide.isBusy(), qPrintable(spoken.join(u'\n')));
+        control<QAction>("Mostra")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(guide.isIdleOnScreen(), 20000);
+        predicted(u"11"_s);
+        const QString start = u"Per cinque volte di fila"_s;
+        QTRY_VERIFY_WITH_TIMEOUT(guide.balloonText().startsWith(start), 10000);
+        QVERIFY2(spoken.size() == 1 && spoken[0].startsWith(start), qPrintable(spoken.join(u'\n')));
+        // Said once for this mechanism.
+        guide.stopAll();
+        QTRY_VERIFY_WITH_TIMEOUT(guide.isIdleOnScreen(), 20000);
+        predicted(u"12"_s);
+        QTest::qWait(200);
+        QCOMPARE(spoken.size(), 1);
+        disconnect(&guide, nullptr, this, nullptr);
+        control<QAction>("Nascondi")->trigger();
     }
 };
 

@@ -62,8 +62,14 @@ bool shootNotebook(MainWindow &window, const QString &folder) {
     // Nearly right: at x = k the machine says "?", the model 0.
     auto *model = control<QLineEdit>(window, "modello");
     QTest::keyClicks(model, QStringLiteral("se(x < %1; ?; x - %1)").arg(k));
-    for (const char *input : {"15", "30", "2"})
-        experiment(QString::fromLatin1(input));
+    // The player's own predictions beside the model's: two the machine wrote, one it did not.
+    auto *mine = control<QLineEdit>(window, "miaPrevisione");
+    for (const auto &[input, prediction] :
+         {std::pair{15, QString::number(15 - k)}, std::pair{30, QString::number(30 - k)},
+          std::pair{2, QStringLiteral("0")}}) {
+        mine->setText(prediction);
+        experiment(QString::number(input));
+    }
     in1->setText(QStringLiteral("17"));
     QTest::qWait(1500);
     return shoot(folder, QStringLiteral("quaderno"));
