@@ -57,8 +57,9 @@ if(INGRANIX_BUILD_TESTS)
     set_tests_properties(packaging_desktop_entry PROPERTIES FAIL_REGULAR_EXPRESSION "error|warning|hint")
   endif()
   if(INGRANIX_APPSTREAMCLI)
+    # Through the script that knows which AppStream versions ask for a homepage.
     add_test(NAME packaging_metainfo
-             COMMAND ${INGRANIX_APPSTREAMCLI} validate --no-net
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tools/ci/validate-metainfo.sh
                      ${INGRANIX_PACKAGING_DIR}/${INGRANIX_APP_ID}.metainfo.xml)
   endif()
 endif()
