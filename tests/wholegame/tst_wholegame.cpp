@@ -163,7 +163,16 @@ protected:
         auto *menu = control<QMenu>(menuName);
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
         QTRY_VERIFY(menu->isVisible());
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        clickInMenu(menu, action);
+    }
+    // Clicks `action` of the open `menu` as a player does, with the pointer moved onto it first: from
+    // Qt 6.8 a menu ignores a press until the pointer has moved since it opened.
+    static void clickInMenu(QMenu *menu, QAction *action) {
+        // Moves enough, and far enough, to count as a player's: more than six of them.
+        const QRect item = menu->actionGeometry(action);
+        for (int step = 0; step < 8; ++step)
+            QTest::mouseMove(menu, QPoint(item.left() + item.width() * step / 16, item.center().y()));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, item.center());
     }
     // Runs `action` on a guide with nothing else to do, and waits for it to start saying `start`.
     bool guideSays(const char *start, const std::function<void()> &action) {
@@ -249,6 +258,7 @@ private slots:
         auto *style = qobject_cast<QProxyStyle *>(QApplication::style());
         const QImage arrow = window_->menuBar()->findChild<QToolButton *>()->icon().pixmap(16).toImage();
         QVERIFY(style && !arrow.isNull());
+        QCOMPARE(arrow.devicePixelRatio(), window_->devicePixelRatio());
         QCOMPARE(arrow, style->baseStyle()
                             ->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton)
                             .pixmap(16)
@@ -713,7 +723,7 @@ class StormTest : public WindowTest {
             auto *menu = qobject_cast<QMenu *>(action->parent());
             QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
             if (menu->isVisible()) // else the click closed an open menu instead, as a player's would
-                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+                clickInMenu(menu, action);
         }
     }
 
