@@ -111,9 +111,25 @@ exec chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb CI="${CI:-
 INSIDE
 }
 
-# --- The chroot, made once ----------------------------------------------------------------------
-if [[ ! -f "$ready" ]]; then
-  ((online)) || skip "no Debian mirror reachable at $mirror, and no chroot cached in $root"
+# apt_in_chroot <what> <command>: runs an apt command in the chroot with a network, its long output
+# kept in a log and shown only when it fails.
+apt_in_chroot() {
+  local log=$cache/$release-apt.log
+  say "$1"
+  if ! in_chroot 1 "$2" >"$log" 2>&1; then
+    tail -n 30 "$log"
+    echo "debian-chroot.sh: $1 failed (log: $log)" >&2
+    exit 1
+  fi
+  grep -h "left out" "$log" || true
+}
+
+if [[ ! -f "$ready" ]] && ! ((online)); then
+  skip "no Debian mirror reachable at $mirror, and no chroot ready in $root"
+fi
+
+# --- The chroot, made once (it gets its name only when debootstrap has finished) ----------------
+if [[ ! -d "$root" ]]; then
   say "making a minimal Debian $release in $root from $mirror"
   rm -rf "$root" "$root.partial"
   mkdir -p "$cache"
@@ -142,16 +158,19 @@ if [[ ! -f "$ready" ]]; then
 fi
 
 # --- Brought up to date, with what the tests need ----------------------------------------------
+# A mirror may be a frozen copy, as this machine's is: unstable's Release then carries a date after
+# which apt would refuse it. The chroot takes the mirror as it is.
+echo 'Acquire::Check-Valid-Until "false";' >"$root/etc/apt/apt.conf.d/99ingranix-mirror"
 if ((online)); then
   if [[ ! -f "$refreshed" || -n $(find "$refreshed" -mmin +1440) ]]; then
-    say "bringing the chroot up to date"
-    in_chroot 1 "apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get dist-upgrade -y -qq >/dev/null"
+    apt_in_chroot "bringing the chroot up to date" \
+      "apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get dist-upgrade -y -qq"
     touch "$refreshed"
   fi
   mkdir -p "$root/opt/ingranix-deps"
   cp "$here/tools/ci/install-deps.sh" "$root/opt/ingranix-deps/"
   # ccache keeps the chroot's compiled objects between runs.
-  in_chroot 1 "bash /opt/ingranix-deps/install-deps.sh --tests &&
+  apt_in_chroot "installing what the tests need" "bash /opt/ingranix-deps/install-deps.sh --tests &&
     { dpkg-query -W -f='\${Status}' ccache 2>/dev/null | grep -q 'install ok installed' ||
       DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends ccache; } &&
     apt-get clean"
