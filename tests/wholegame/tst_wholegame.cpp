@@ -159,14 +159,19 @@ protected:
         QMenuBar *bar = window_->menuBar();
         auto *action = control<QAction>(item);
         if (!menuName)
-            return QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(action).center());
+            return clickOnBar(bar, action);
         auto *menu = control<QMenu>(menuName);
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+        clickOnBar(bar, menu->menuAction());
         QTRY_VERIFY(menu->isVisible());
         clickInMenu(menu, action);
     }
-    // Clicks `action` of the open `menu` as a player does, with the pointer moved onto it first: from
-    // Qt 6.8 a menu ignores a press until the pointer has moved since it opened.
+    // A player's pointer moves onto the menu bar before it clicks there, then into the menu that opens.
+    // Qt 6.8 needs both: a menu opened by a pointer that never moved over the bar ignores the pointer,
+    // and a menu ignores a press until the pointer has moved since it opened.
+    static void clickOnBar(QMenuBar *bar, QAction *action) {
+        QTest::mouseMove(bar, bar->actionGeometry(action).center());
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(action).center());
+    }
     static void clickInMenu(QMenu *menu, QAction *action) {
         // Moves enough, and far enough, to count as a player's: more than six of them.
         const QRect item = menu->actionGeometry(action);
@@ -721,7 +726,7 @@ class StormTest : public WindowTest {
         } else {
             auto *action = control<QAction>(items[random.bounded(int(std::size(items)))]);
             auto *menu = qobject_cast<QMenu *>(action->parent());
-            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+            clickOnBar(bar, menu->menuAction());
             if (menu->isVisible()) // else the click closed an open menu instead, as a player's would
                 clickInMenu(menu, action);
         }
