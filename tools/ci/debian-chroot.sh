@@ -75,6 +75,11 @@ mirror=${mirror:-http://deb.debian.org/debian}
 mirror=${mirror%/}
 security=${security:-${mirror%/debian}/debian-security}
 
+# One run at a time per chroot: a second waits, rather than share its /src and its print server.
+mkdir -p "$cache"
+exec 9>"$cache/$release.lock"
+flock 9
+
 if ! command -v debootstrap >/dev/null || ! command -v wget >/dev/null; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends debootstrap wget ||
     skip "debootstrap could not be installed"
