@@ -197,7 +197,7 @@ check "the package depends on the speech plugin, a voice and the fonts" \
 
 # What a distribution asks of a package: no lintian error or warning (notes are allowed).
 check "lintian finds no error or warning in the package" \
-  lintian --fail-on error,warning --no-tag-display-limit "$deb"
+  lintian --fail-on error,warning --tag-display-limit 0 "$deb"
 
 was_installed=0
 dpkg-query -W -f='${Status}' ingranix 2>/dev/null | grep -q "install ok installed" && was_installed=1
