@@ -28,6 +28,8 @@ void WarnEmptyInput(GuideCharacter &guide);
 void reactToExperiment(GuideCharacter &guide, int count);
 // After a mechanism file was opened: show, "search", and the speech naming the chosen file.
 void announceOpenedFile(GuideCharacter &guide, const QString &chosenName);
+// After a lesson was opened: show, and a calm sentence naming the lesson (its file name without the ending).
+void announceOpenedLesson(GuideCharacter &guide, const QString &lessonName);
 // One short sentence each, for the failures the player must hear about.
 void reportSaveFailed(GuideCharacter &guide);
 void reportPrintFailed(GuideCharacter &guide);

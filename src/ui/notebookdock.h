@@ -31,7 +31,8 @@ public:
     NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComboBox *combo1, QWidget *parent);
     ~NotebookDock() override;
 
-    // Where "Salva PDF" asks for a file name; by default the usual save dialog.
+    // Where "Salva PDF", "Salva lezione..." and "Apri lezione..." ask for a file name; by default the usual
+    // dialogs.
     void setFileChooser(std::unique_ptr<FileChooser> chooser);
 
     // Opens the notebook at the window's right, beside the machine, or closes it; nothing is lost.
@@ -40,12 +41,17 @@ public:
     void experimentLogged(const LoggedExperiment &experiment) override;
     void logCleared() override;
     void settingsChanged() override;
+    void logRestored(const std::vector<LoggedExperiment> &experiments) override;
 
     const notebook::Notebook &notebook() const { return notebook_; }
     NotebookPlot *plot() const { return plot_; }
 
     // Saves the notebook as a PDF through the file chooser; a failure is told in the notebook.
     void savePdf();
+    // Saves the lesson (the machine, the log, the model) through the file chooser, or opens one: the
+    // outcome, a failure included, is told in the notebook; a lesson that cannot open changes nothing.
+    void saveLesson();
+    void openLesson();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -74,7 +80,11 @@ private:
     NotebookPlot *plot_ = nullptr;
     QPushButton *saveButton_ = nullptr;
     QLabel *saveMessage_ = nullptr;
+    QPushButton *saveLessonButton_ = nullptr;
+    QPushButton *openLessonButton_ = nullptr;
+    QLabel *lessonMessage_ = nullptr;
     bool plotStale_ = false; // while hidden the plot waits for the next showing
+    bool openingLesson_ = false;
     bool placed_ = false;
     int windowMinimumWidth_ = -1;
 };
