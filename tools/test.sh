@@ -1,13 +1,28 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Ingranix and runs every test: once in a normal build, once under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzzer of the texts a player types for a
-# bounded time.
+# bounded time; then all of it again on Debian 13, in a chroot (tools/ci/debian-chroot.sh).
+#   --no-install  use the packages already installed (the chroot's leg installs them beforehand)
+#   --no-chroot   leave out the Debian 13 chroot
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 jobs=$(nproc)
+install=1
+chroot=1
+for option in "$@"; do
+  case $option in
+    --no-install) install=0 ;;
+    --no-chroot) chroot=0 ;;
+    *) echo "usage: $0 [--no-install] [--no-chroot]" >&2; exit 2 ;;
+  esac
+done
+as_root=()
+[[ $(id -u) -eq 0 ]] || as_root=(sudo)
 
-bash tools/ci/install-deps.sh --tests
+if ((install)); then
+  bash tools/ci/install-deps.sh --tests
+fi
 
 # A virtual default printer that keeps every job's PDF, for the printing tests.
 bash tools/ci/setup-printer.sh || echo "No virtual printer: the printing tests will say they were skipped."
@@ -33,4 +48,9 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 if [[ -x tools/ci/fuzz.sh ]]; then
   echo "== Fuzz the texts a player types"
   bash tools/ci/fuzz.sh
+fi
+
+if ((chroot)); then
+  echo "== All of it again on Debian 13 (trixie), in a chroot without a network"
+  "${as_root[@]}" bash tools/ci/debian-chroot.sh trixie
 fi

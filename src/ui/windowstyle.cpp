@@ -1,12 +1,22 @@
 #include "windowstyle.h"
 
 #include <QIconEngine>
+#include <QLibraryInfo>
 #include <QPainter>
 #include <QPointer>
+#include <QVersionNumber>
 
 namespace ingranix {
 
 namespace {
+
+// The size QIcon hands an icon engine's scaledPixmap, in device-independent pixels. Qt 6.8 gives it
+// so; Qt 6.4 to 6.7 gave it already multiplied by the scale. Asked of the Qt the program runs with,
+// since a package built with Qt 6.4 also runs on a machine with a newer one.
+QSize deviceIndependentSize(const QSize &size, qreal scale) {
+    static const bool scaledBeforeQt68 = QLibraryInfo::version() < QVersionNumber(6, 8);
+    return scaledBeforeQt68 && scale > 0 ? size / scale : size;
+}
 
 // An icon that asks the style for its picture only when someone draws it or asks its size.
 class DeferredIcon : public QIconEngine {
@@ -18,6 +28,10 @@ public:
     }
     QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override {
         return icon().pixmap(size, mode, state);
+    }
+    // The style's own icon picks the picture for the scale, with the device pixel ratio to match.
+    QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+        return icon().pixmap(deviceIndependentSize(size, scale), scale, mode, state);
     }
     QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override {
         return icon().actualSize(size, mode, state);

@@ -337,7 +337,7 @@ private slots:
                  QStringList({u"Open Documenti(*.txt)"_s, u"Combo1 "_s, "Combo2 " + rig.world.colour,
                               u"focus"_s, u"Show"_s, u"Play search"_s, openedSpeech.arg(u"perso"_s)}));
         // A save that cannot be written is told.
-        QFile(dir.filePath(u"file"_s)).open(QIODevice::WriteOnly);
+        QVERIFY(QFile(dir.filePath(u"file"_s)).open(QIODevice::WriteOnly));
         rig.world.chosenFile = dir.filePath(u"file/inside"_s);
         rig.game.salva_Click();
         QVERIFY(rig.world.calls.last().startsWith(u"Speak Non sono riuscito a salvare"_s));

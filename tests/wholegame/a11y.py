@@ -53,9 +53,16 @@ def check(ok, what, detail=""):
     return ok
 
 
+def role_of(accessible):
+    """The role's name as at-spi2-core 2.46 (Debian 12) gives it: 2.56 (Debian 13) says "button"
+    where 2.46 said "push button"."""
+    name = accessible.getRoleName()
+    return "push button" if name == "button" else name
+
+
 def listen(event):
     try:
-        events.append((event.type, event.source.getRoleName(), event.source.name, event.detail1))
+        events.append((event.type, role_of(event.source), event.source.name, event.detail1))
     except Exception:  # the source went away meanwhile
         pass
 
@@ -86,7 +93,7 @@ def application(pid):
 
 def child(parent, role, name=None):
     for c in parent:
-        if c is not None and c.getRoleName() == role and (name is None or c.name == name):
+        if c is not None and role_of(c) == role and (name is None or c.name == name):
             return c
     return None
 
@@ -97,8 +104,8 @@ def walk(node):
     for c in node:
         if c is None:
             continue
-        found.append((c.getRoleName(), c.name.strip()))
-        if c.getRoleName() != "combo box":
+        found.append((role_of(c), c.name.strip()))
+        if role_of(c) != "combo box":
             found += walk(c)
     return found
 

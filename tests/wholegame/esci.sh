@@ -23,7 +23,9 @@ if [[ "$caption" != "Ingranix(IX40)" ]]; then
   echo "esci: the caption reads \"$caption\""; kill "$pid"; finish 1
 fi
 sleep 1 # let start-up run, so quitting happens mid-game with the guide speaking
-xdotool windowactivate --sync "$window" key F2
+# F2 by its keycode (68 in both the evdev and the xfree86 keycodes): newer keyboard data puts the
+# F2 keysym on more than one key, and xdotool may then pick one that needs Alt.
+xdotool windowactivate --sync "$window" key 68
 for _ in $(seq 1 50); do
   grep -q ingranix-notebook.so "/proc/$pid/maps" && break
   sleep 0.1

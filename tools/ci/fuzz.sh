@@ -6,7 +6,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 seconds=${INGRANIX_FUZZ_SECONDS:-60}
 build="$here/build-fuzz"
-CXX=clang++-14 cmake -S "$here" -B "$build" -G Ninja -DINGRANIX_FUZZ=ON -DINGRANIX_SANITIZE=ON \
+CXX=clang++ cmake -S "$here" -B "$build" -G Ninja -DINGRANIX_FUZZ=ON -DINGRANIX_SANITIZE=ON \
   -DINGRANIX_BUILD_BENCH=OFF
 cmake --build "$build" -j "$(nproc)" --target fuzz_typed
 

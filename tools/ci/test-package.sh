@@ -61,6 +61,13 @@ validate_desktop_entry() {
   [[ -z "$out" ]] || { echo "$out"; return 1; }
 }
 
+# man_page_reads <file>: the manual page formats with no warning from man or groff.
+man_page_reads() {
+  local out
+  out=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$1" 2>&1 >/dev/null) || { echo "$out"; return 1; }
+  [[ -z "$out" ]] || { echo "$out"; return 1; }
+}
+
 # png_is <file> <size>: the file is a PNG picture <size> pixels square.
 png_is() {
   file -b "$1" | grep -q "^PNG image data, $2 x $2,"
@@ -125,6 +132,8 @@ expected_files() {
   for f in lucir.gif luciv.gif lucig.gif lucib.gif rosso.gif verde.gif blu.gif grigio.gif merlin.json; do
     echo "$prefix/share/ingranix/$f"
   done
+  echo "$prefix/share/man/man6/ingranix.6.gz"
+  echo "$prefix/share/man/it/man6/ingranix.6.gz"
   echo "$prefix/share/applications/$APP_ID.desktop"
   echo "$prefix/share/metainfo/$APP_ID.metainfo.xml"
   for size in "${ICON_SIZES[@]}"; do
@@ -132,7 +141,8 @@ expected_files() {
   done
 }
 
-# depends_on <package...>: each package is named in the .deb's Depends field ($depends).
+# depends_on <package...>: each package is named in the .deb's Depends field ($depends); a name
+# may be an extended regular expression.
 depends_on() {
   local p missing=0
   for p in "$@"; do
@@ -157,7 +167,7 @@ no_build_rpath() {
 }
 
 missing_tools=()
-for tool in cpack dpkg-deb apt-get desktop-file-validate appstreamcli xvfb-run file readelf strings; do
+for tool in cpack dpkg-deb apt-get desktop-file-validate appstreamcli lintian man xvfb-run file readelf strings; do
   command -v "$tool" >/dev/null || missing_tools+=("$tool")
 done
 if ((${#missing_tools[@]})); then
@@ -179,10 +189,15 @@ deb=${debs[0]}
 echo "      $(basename "$deb")"
 
 depends=$(dpkg-deb -f "$deb" Depends)
+# Debian 13 renamed Qt Core's package for its 64-bit time (libqt6core6t64).
 check "the package depends on the Qt libraries the program links" \
-  depends_on libqt6core6 libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6texttospeech6 libqt6charts6
+  depends_on "libqt6core6(t64)?" libqt6gui6 libqt6widgets6 libqt6printsupport6 libqt6texttospeech6 libqt6charts6
 check "the package depends on the speech plugin, a voice and the fonts" \
   depends_on qt6-speech-speechd-plugin speech-dispatcher-espeak-ng fonts-liberation fonts-dejavu-core
+
+# What a distribution asks of a package: no lintian error or warning (notes are allowed).
+check "lintian finds no error or warning in the package" \
+  lintian --fail-on error,warning --tag-display-limit 0 "$deb"
 
 was_installed=0
 dpkg-query -W -f='${Status}' ingranix 2>/dev/null | grep -q "install ok installed" && was_installed=1
@@ -193,14 +208,18 @@ mapfile -t installed_files < <(expected_files /usr)
 listing=$(mktemp)
 dpkg -L ingranix >"$listing" 2>/dev/null
 check "dpkg -L lists the program, resources, desktop entry, metainfo and icons" \
-  lists_all "$listing" "${installed_files[@]}" /usr/share/doc/ingranix/copyright
+  lists_all "$listing" "${installed_files[@]}" /usr/share/doc/ingranix/copyright \
+  /usr/share/doc/ingranix/changelog.gz
 rm -f "$listing"
 for size in "${ICON_SIZES[@]}"; do
   check "installed icon ${size}x${size} is a ${size}-pixel PNG" \
     png_is "/usr/share/icons/hicolor/${size}x${size}/apps/ingranix.png" "$size"
 done
+check "installed manual page reads without a warning" man_page_reads /usr/share/man/man6/ingranix.6.gz
+check "installed Italian manual page reads without a warning" man_page_reads /usr/share/man/it/man6/ingranix.6.gz
 check "installed desktop entry is valid" validate_desktop_entry "/usr/share/applications/$APP_ID.desktop"
-check "installed metainfo is valid" appstreamcli validate --no-net "/usr/share/metainfo/$APP_ID.metainfo.xml"
+check "installed metainfo is valid" \
+  bash tools/ci/validate-metainfo.sh "/usr/share/metainfo/$APP_ID.metainfo.xml"
 check "installed program has no RPATH into the build folder" no_build_rpath /usr/bin/ingranix
 check "installed notebook module has no RPATH into the build folder" \
   no_build_rpath /usr/lib/ingranix/ingranix-notebook.so

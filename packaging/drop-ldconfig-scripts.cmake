@@ -1,0 +1,28 @@
+# Run by CPack after it made the .deb (CPACK_POST_BUILD_SCRIPTS): takes out the postinst and postrm
+# that only call ldconfig, which CPack adds for the notebook's private module in /usr/lib/ingranix.
+# Any other maintainer script would be kept.
+foreach(package IN LISTS CPACK_PACKAGE_FILES)
+  if(NOT package MATCHES "\\.deb$")
+    continue()
+  endif()
+  set(tree ${CPACK_TOPLEVEL_DIRECTORY}/drop-ldconfig)
+  file(REMOVE_RECURSE ${tree})
+  execute_process(COMMAND dpkg-deb --raw-extract ${package} ${tree} COMMAND_ERROR_IS_FATAL ANY)
+  set(changed FALSE)
+  foreach(script postinst postrm)
+    set(path ${tree}/DEBIAN/${script})
+    if(EXISTS ${path})
+      file(STRINGS ${path} lines)
+      list(FILTER lines EXCLUDE REGEX "^#!|^[ \t]*$|^[ \t]*set -e[ \t]*$|^[ \t]*(if|fi|then)[ \t]|^[ \t]*fi$|ldconfig")
+      if(NOT lines)
+        file(REMOVE ${path})
+        set(changed TRUE)
+      endif()
+    endif()
+  endforeach()
+  if(changed)
+    execute_process(COMMAND dpkg-deb --root-owner-group -Zxz --build ${tree} ${package}
+                    OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+  endif()
+  file(REMOVE_RECURSE ${tree})
+endforeach()
