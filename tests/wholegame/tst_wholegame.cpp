@@ -817,7 +817,9 @@ private slots:
     // the rule down, in its balloon; not while it is put away, and then at the next chance.
     void coachSpeaksThroughTheGuide() {
         GuideAgent &guide = window_->guide();
-        QTRY_VERIFY_WITH_TIMEOUT(!guide.isBusy(), 20000); // put away: what was queued passes at once, unseen
+        // Put away (an opened lesson brought it out): what was queued passes at once, unseen.
+        control<QAction>("Nascondi")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!guide.isBusy(), 20000);
         QStringList spoken;
         connect(&guide, &GuideAgent::requestStarted, this, [&](const QString &kind, const QString &detail) {
             if (kind == u"speak")
