@@ -6,6 +6,7 @@
 #include "guide/guidevoice.h"
 #include "guide/guidewindows.h"
 #include "guide/scripts.h"
+#include "guide/speechtext.h"
 
 #include <QLineEdit>
 #include <QScreen>
@@ -236,6 +237,62 @@ private slots:
         QTRY_COMPARE(guide->balloonText(), QStringLiteral("quattro"));
         QCOMPARE(fake->said, words + words);
         QVERIFY(!GuideAgent().hasVoice()); // the game's own voice waits for its engine's answer
+    }
+
+    void everySentenceStaysWhole_data() {
+        QTest::addColumn<QStringList>("speeches"); // spoken in a row, without a voice
+        QTest::newRow("one word") << QStringList{u"Ciao"_s};
+        QTest::newRow("the next speech begins with a pause")
+            << QStringList{u"Dunque.\\pau=100\\devi scoprire il calcolo.....eseguito dalla macchina."_s,
+                           u"\\pau=100\\Ricorda!"_s};
+        QTest::newRow("a pause alone follows")
+            << QStringList{u"? punto interrogativo = calcolo impossibile per quell'input."_s, u"\\Pau=300"_s};
+    }
+    void everySentenceStaysWhole() {
+        // Each sentence is shown whole, last word too, and stays long enough to be read before the next
+        // one replaces it or the balloon goes.
+        QFETCH(QStringList, speeches);
+        auto guide = makeGuide(false);
+        QElapsedTimer clock;
+        clock.start();
+        QList<std::pair<qint64, QString>> shown;
+        connect(guide.get(), &GuideAgent::balloonTextChanged, this, [&](const QString &text) {
+            shown.append({clock.elapsed(), text});
+        });
+        for (const QString &speech : speeches)
+            guide->speak(speech);
+        QVERIFY(waitIdle(*guide));
+        QTRY_VERIFY_WITH_TIMEOUT(guide->balloonText().isEmpty(), 10000);
+        for (const QString &speech : speeches) {
+            const QString whole = speech::displayText(speech);
+            if (whole.isEmpty())
+                continue;
+            const auto at =
+                std::find_if(shown.begin(), shown.end(), [&](const auto &s) { return s.second == whole; });
+            QVERIFY2(at != shown.end() && at + 1 != shown.end(), qPrintable(whole));
+            const qint64 stayed = (at + 1)->first - at->first;
+            QVERIFY2(stayed >= GuideAgent::readingMs(whole) - 30, qPrintable(QString::number(stayed)));
+        }
+        QVERIFY(GuideAgent::readingMs(u"Ciao"_s) == 1500 && GuideAgent::readingMs(QString(50, u'a')) == 3000);
+    }
+
+    void screenReaderSpeaksAlone() {
+        // While a screen reader runs, the game's voice says nothing and never stops speech (which would stop
+        // the reader's too); the balloon, which the reader speaks, still shows every sentence.
+        auto *voice = new FakeVoice; // silent: the deadline passes
+        auto guide = makeGuide(false, voice);
+        guide->setScreenReaderRunning(true);
+        guide->speak(u"Benvenuti alla ingranix1 1"_s);
+        QTRY_COMPARE(guide->balloonText(), u"Benvenuti alla ingranix1 1"_s);
+        guide->speak(u"la prima cosa da fare"_s);
+        QVERIFY(waitIdle(*guide));
+        guide->stopAll();
+        QVERIFY(voice->said.isEmpty() && voice->stops == 0);
+        // Once the reader has gone, the voice speaks again.
+        guide->setScreenReaderRunning(false);
+        guide->speak(u"uno"_s);
+        QVERIFY(waitIdle(*guide));
+        QCOMPARE(voice->said, QStringList{u"uno"_s});
     }
 
     void stopAllCutsAndDrops_data() {
