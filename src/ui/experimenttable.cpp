@@ -1,5 +1,7 @@
 #include "experimenttable.h"
 
+#include "mechanisms/numbers.h"
+
 #include <QColor>
 
 #include <array>
@@ -79,6 +81,13 @@ QVariant ExperimentTable::data(const QModelIndex &index, int role) const {
         if (index.column() == MarkColumn)
             return markWords[std::size_t(row.mark)];
         return data(index, Qt::DisplayRole);
+    case Qt::ToolTipRole:
+        // The machine reads decimals with the point only: where the player wrote a comma, the row
+        // shows what the machine made of it.
+        if (index.column() == InputColumn && row.input.contains(u','))
+            return u"La macchina ha letto %1: i decimali si scrivono con il punto"_s.arg(
+                numberText(readInputValue(row.input), u"."));
+        break;
     case Qt::ForegroundRole:
         if (!counted)
             return QColor(150, 150, 150);

@@ -1,5 +1,6 @@
 #include "notebookdock.h"
 
+#include "announcer.h"
 #include "experimenttable.h"
 #include "files/logprintout.h"
 #include "files/notebookpdf.h"
@@ -7,6 +8,7 @@
 #include "play/game.h"
 #include "twips.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
@@ -28,8 +30,9 @@ namespace {
 
 // The machine's controls fill this much of the window's interior, from its top-left corner.
 constexpr int machineWidthTwips = 10575;
-constexpr int narrowest = 300; // pixels: the table's columns still read
-constexpr int widest = 760;    // pixels: beyond this the notebook only adds blank room
+constexpr int narrowest = 300;      // pixels: the table's columns still read
+constexpr int widest = 760;         // pixels: beyond this the notebook only adds blank room
+constexpr int typingPauseMs = 1200; // a pause this long ends a burst of typing
 
 class PdfDialogChooser : public FileChooser {
 public:
@@ -80,6 +83,18 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     setFeatures(QDockWidget::DockWidgetClosable);
     setAllowedAreas(Qt::RightDockWidgetArea);
 
+    // The title bar's buttons speak the player's language too.
+    const struct {
+        const char *name;
+        const char *text;
+    } titleButtons[] = {{"qt_dockwidget_closebutton", "Chiudi il quaderno"},
+                        {"qt_dockwidget_floatbutton", "Stacca il quaderno"}};
+    for (const auto &button : titleButtons)
+        if (auto *found = findChild<QAbstractButton *>(QString::fromLatin1(button.name))) {
+            found->setAccessibleName(QString::fromUtf8(button.text));
+            found->setToolTip(QString::fromUtf8(button.text));
+        }
+
     notebook_.setCurrentSettings(game.settings());
     for (const LoggedExperiment &experiment : game.experiments())
         notebook_.addExperiment(experiment);
@@ -119,6 +134,9 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     tableView_->setModel(table_);
     tableView_->setSelectionBehavior(QAbstractItemView::SelectRows);
     tableView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab goes on to the next control; the arrows move inside the table.
+    tableView_->setTabKeyNavigation(false);
+    tableView_->installEventFilter(this);
     tableView_->setWordWrap(false);
     // Fixed row heights and column widths: a thousand rows cost no measuring.
     tableView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -162,6 +180,17 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     layout->addWidget(plot_, 2);
     layout->addLayout(saveRow);
     setWidget(panel);
+    // The plot takes the focus too, so that a screen reader reaches its description.
+    plot_->setFocusPolicy(Qt::StrongFocus);
+    setTabOrder(modelField_, tableView_);
+    setTabOrder(tableView_, plot_);
+    setTabOrder(plot_, saveButton_);
+
+    // What changes as the player types is told to screen readers once the typing pauses.
+    announcer_ = new Announcer(panel);
+    speakTimer_.setSingleShot(true);
+    speakTimer_.setInterval(typingPauseMs);
+    connect(&speakTimer_, &QTimer::timeout, this, &NotebookDock::announceChanges);
 
     connect(modelField_, &QLineEdit::textChanged, this, &NotebookDock::modelTextChanged);
     connect(saveButton_, &QPushButton::clicked, this, &NotebookDock::savePdf);
@@ -177,6 +206,19 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
 
 NotebookDock::~NotebookDock() {
     game_.setObserver(nullptr);
+}
+
+bool NotebookDock::eventFilter(QObject *watched, QEvent *event) {
+    // Entering the table, the keyboard lands on a row that shows: the newest one, unless the player
+    // has already moved inside the table.
+    if (watched == tableView_ && event->type() == QEvent::FocusIn && table_->rowCount() > 0) {
+        QModelIndex current = tableView_->currentIndex();
+        if (!current.isValid())
+            current = table_->index(table_->rowCount() - 1, 0);
+        tableView_->setCurrentIndex(current);
+        tableView_->scrollTo(current);
+    }
+    return QDockWidget::eventFilter(watched, event);
 }
 
 void NotebookDock::setFileChooser(std::unique_ptr<FileChooser> chooser) {
@@ -267,6 +309,20 @@ void NotebookDock::modelTextChanged(const QString &text) {
 
 void NotebookDock::refreshSummary() {
     summary_->setText(notebook_.summaryText());
+    speakTimer_.start();
+}
+
+void NotebookDock::announceChanges() {
+    // Only what is new since the last announcement; a mistake first, as it is what the player must fix.
+    const auto &error = notebook_.model().error();
+    const QStringList now = {error ? error->message : QString(), summary_->text(), prediction_->text()};
+    QStringList news;
+    for (qsizetype i = 0; i < now.size(); ++i)
+        if (!now[i].isEmpty() && now[i] != spoken_.value(i))
+            news << now[i];
+    spoken_ = now;
+    if (!news.isEmpty() && isVisible())
+        announcer_->announce(news.join(QStringLiteral(". ")), Announcer::Politeness::Polite);
 }
 
 void NotebookDock::refreshPlot() {
@@ -280,18 +336,20 @@ void NotebookDock::refreshPlot() {
 
 void NotebookDock::showModelError() {
     const auto &error = notebook_.model().error();
+    // Screen readers hear the mistake through announceChanges(): a changed description of the field
+    // being typed in is an event Orca 43 cannot speak.
+    speakTimer_.start();
     if (!error) {
         modelMessage_->clear();
-        modelField_->setAccessibleDescription(QString());
         return;
     }
     modelMessage_->setText(error->message.toHtmlEscaped() + QStringLiteral("<br>") +
                            markedExcerpt(notebook_.model().text(), error->position, error->length));
-    modelField_->setAccessibleDescription(error->message);
 }
 
 void NotebookDock::showPrediction() {
     prediction_->setText(notebook_.predictionText(in1_->text()));
+    speakTimer_.start();
 }
 
 void NotebookDock::showEvent(QShowEvent *event) {

@@ -4,6 +4,7 @@
 #include "play/interfaces.h"
 
 #include <QDockWidget>
+#include <QTimer>
 
 #include <memory>
 
@@ -15,6 +16,7 @@ class QTableView;
 
 namespace ingranix {
 
+class Announcer;
 class ExperimentTable;
 class Game;
 class NotebookPlot;
@@ -48,6 +50,7 @@ public:
     void savePdf();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
@@ -58,6 +61,7 @@ private:
     void showModelError();
     int machineWidth() const; // the machine's controls and the dock's separator, in pixels
     void showPrediction();
+    void announceChanges();
 
     Game &game_;
     const Board &board_;
@@ -74,6 +78,9 @@ private:
     NotebookPlot *plot_ = nullptr;
     QPushButton *saveButton_ = nullptr;
     QLabel *saveMessage_ = nullptr;
+    Announcer *announcer_ = nullptr;
+    QTimer speakTimer_;
+    QStringList spoken_;     // the mistake, summary and prediction last announced
     bool plotStale_ = false; // while hidden the plot waits for the next showing
     bool placed_ = false;
     int windowMinimumWidth_ = -1;
