@@ -222,7 +222,7 @@ bool NotebookDock::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void NotebookDock::setFileChooser(std::unique_ptr<FileChooser> chooser) {
-    chooser_ = std::move(chooser);
+    chooser_ = chooser ? std::move(chooser) : std::make_unique<PdfDialogChooser>(this);
 }
 
 void NotebookDock::toggle() {

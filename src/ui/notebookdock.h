@@ -33,7 +33,7 @@ public:
     NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComboBox *combo1, QWidget *parent);
     ~NotebookDock() override;
 
-    // Where "Salva PDF" asks for a file name; by default the usual save dialog.
+    // Where "Salva PDF" asks for a file name; by default (or null) the usual save dialog.
     void setFileChooser(std::unique_ptr<FileChooser> chooser);
 
     // Opens the notebook at the window's right, beside the machine, or closes it; nothing is lost.

@@ -798,6 +798,15 @@ private slots:
             if (text.contains(u"..."_s) || text.contains(u'…'))
                 cut << text;
         }
+        // INGRANIX_WG_PICTURES: a folder that keeps the window and the saved PDF at each size, to look at.
+        if (const QString folder = qEnvironmentVariable("INGRANIX_WG_PICTURES"); !folder.isEmpty()) {
+            const QString name =
+                folder + u'/' + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'_');
+            window_->grab().save(name + u".png"_s);
+            dock()->setFileChooser(std::make_unique<FixedChooser>(name));
+            dock()->savePdf();
+            dock()->setFileChooser(nullptr);
+        }
         window_->setGeometry(before);
         QVERIFY2(labels.size() >= 6 && cut.isEmpty(),
                  qPrintable(labels.join(u' ') + u" | plot "_s + QString::number(plot->width()) + u'x' +

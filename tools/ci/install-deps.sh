@@ -16,7 +16,8 @@ packages=(
 if [[ "${1:-}" == "--tests" ]]; then
   packages+=(xvfb xauth cups cups-bsd poppler-utils clang-14 libclang-rt-14-dev clang-format
              appstream dpkg-dev file desktop-file-utils strace xdotool
-             openbox x11-utils at-spi2-core dbus-x11 python3-pyatspi pulseaudio pulseaudio-utils sox)
+             openbox x11-utils at-spi2-core dbus-x11 python3-pyatspi pulseaudio pulseaudio-utils sox
+             orca)
 fi
 
 missing=()
