@@ -7,10 +7,20 @@ namespace ingranix {
 
 namespace {
 
+// A notification only once it has something to say: shown with its window, empty, it would make a
+// screen reader say "notifica" and nothing else.
+class AnnouncerAccessible : public QAccessibleWidget {
+public:
+    explicit AnnouncerAccessible(QWidget *widget) : QAccessibleWidget(widget, QAccessible::Notification) {}
+    QAccessible::Role role() const override {
+        return widget()->accessibleName().isEmpty() ? QAccessible::StaticText : QAccessible::Notification;
+    }
+};
+
 QAccessibleInterface *announcerAccessible(const QString &key, QObject *object) {
     auto *widget = qobject_cast<QWidget *>(object);
     if (widget && key == u"ingranix::Announcer")
-        return new QAccessibleWidget(widget, QAccessible::Notification);
+        return new AnnouncerAccessible(widget);
     return nullptr;
 }
 
