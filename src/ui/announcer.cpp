@@ -7,20 +7,10 @@ namespace ingranix {
 
 namespace {
 
-// A notification only once it has something to say: shown with its window, empty, it would make a
-// screen reader say "notifica" and nothing else.
-class AnnouncerAccessible : public QAccessibleWidget {
-public:
-    explicit AnnouncerAccessible(QWidget *widget) : QAccessibleWidget(widget, QAccessible::Notification) {}
-    QAccessible::Role role() const override {
-        return widget()->accessibleName().isEmpty() ? QAccessible::StaticText : QAccessible::Notification;
-    }
-};
-
 QAccessibleInterface *announcerAccessible(const QString &key, QObject *object) {
     auto *widget = qobject_cast<QWidget *>(object);
     if (widget && key == u"ingranix::Announcer")
-        return new AnnouncerAccessible(widget);
+        return new QAccessibleWidget(widget, QAccessible::Notification);
     return nullptr;
 }
 
@@ -33,6 +23,10 @@ Announcer::Announcer(QWidget *parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
     setGeometry(0, 0, 1, 1);
     lower();
+    // Hidden until it first has something to say: shown empty with its window, it would make a
+    // screen reader say "notifica" and nothing else. (Its role must not change instead: screen
+    // readers keep the role they first read.)
+    hide();
 }
 
 void Announcer::announce(const QString &text, Politeness politeness) {
@@ -46,6 +40,10 @@ void Announcer::announce(const QString &text, Politeness politeness) {
     QAccessible::updateAccessibility(&event);
 #else
     Q_UNUSED(politeness)
+    if (isHidden()) {
+        show(); // Qt tells the screen reader it shows
+        return;
+    }
     QAccessibleEvent shown(this, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&shown);
 #endif
