@@ -155,17 +155,22 @@ def play(game):
 
 def measure(window, in1, out1):
     """Seconds from Enter to the result being said: ten times while the wizard speaks, ten times not."""
-    menu_bar = child(window, "menu bar")
     times = {"the wizard speaking": [], "the wizard silent": []}
     rounds = 20 if os.environ.get("INGRANIX_ORCA_FIGURES") else 4
     for round_ in range(rounds):
         speaking = round_ % 2 == 0
-        if speaking and menu_bar is not None:
-            istruzioni = child(menu_bar, "menu", "Istruzioni")
-            goal = istruzioni and child(istruzioni, "menu item", "obiettivo")
-            if goal:
-                goal.queryAction().doAction(0)
-                pump(2.5)
+        if speaking:  # Istruzioni > obiettivo by the keys: the wizard explains the goal at length
+            begin = time.time()
+            keys("key", "F10")
+            pump(1)
+            keys("key", "Right")
+            pump(1)
+            if round_ == 0:  # Orca 43 says the menu's first item only, not the menu's name
+                print("NOTE  the arrow onto Istruzioni is said as:",
+                      [text for t, text in spoken() if t >= begin], flush=True)
+            keys("key", "Return")
+            check(wait_said("Dunque", after=begin, seconds=10), "the wizard explains the goal",
+                  [s for s in spoken() if s[0] >= begin])
         else:
             pump(12)  # the wizard has finished
         in1.queryComponent().grabFocus()
@@ -190,7 +195,7 @@ def count_sentences():
 
 
 if __name__ == "__main__":
-    signal.alarm(280)
+    signal.alarm(560 if os.environ.get("INGRANIX_ORCA_FIGURES") else 280)
     status = main()
     print(f"orca: {len(a11y.failures)} failed", flush=True)
     sys.exit(status)
