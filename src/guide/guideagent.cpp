@@ -203,7 +203,9 @@ void GuideAgent::setScreenReaderRunning(bool running) {
 }
 
 int GuideAgent::readingMs(const QString &shown) {
-    return std::max(shortestReadingMs, int(std::min<qsizetype>(shown.size(), 100000)) * readingMsPerChar);
+    // Runs of blanks (the scripts' pauses) take no reading.
+    const qsizetype letters = std::min<qsizetype>(shown.simplified().size(), 100000);
+    return std::max(shortestReadingMs, int(letters) * readingMsPerChar);
 }
 
 QWidget *GuideAgent::figureWindow() const {

@@ -443,7 +443,7 @@ private slots:
             way == 0   ? QTest::mouseClick(control("Label6"), Qt::LeftButton)
             : way == 1 ? QTest::keyClick(control("Label6"), Qt::Key_Space)
                        : QTest::keyClick(window_->focusWidget(), Qt::Key_Escape);
-            QVERIFY(!control("Frame4")->isVisible());
+            QVERIFY2(!control("Frame4")->isVisible(), qPrintable(QString::number(way)));
             QCOMPARE(window_->focusWidget(), control("in1"));
         }
         // F10 opens the file menu.
@@ -517,7 +517,8 @@ private slots:
         QWidget *balloon = guide.balloonWindow();
         QTRY_VERIFY_WITH_TIMEOUT(balloon->isVisible() && balloon->geometry().contains(target), 10000);
         QSignalSpy clicked(exp, &QPushButton::clicked);
-        QProcess::execute(xdotool, {u"mousemove"_s, QString::number(target.x()), QString::number(target.y()),
+        const QPoint pixel = target * window_->devicePixelRatio(); // xdotool counts the screen's pixels
+        QProcess::execute(xdotool, {u"mousemove"_s, QString::number(pixel.x()), QString::number(pixel.y()),
                                     u"click"_s, u"1"_s});
         QTRY_COMPARE(clicked.size(), 1);
         QVERIFY(balloon->isVisible());
