@@ -1,3 +1,4 @@
+#include "files/lessonfile.h"
 #include "play/game.h"
 #include "ui/mainwindow.h"
 #include "ui/notebookdock.h"
@@ -8,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -16,7 +18,8 @@
 using namespace ingranix;
 
 // The notebook with a long log: from a keystroke in the model field to the repainted table and plot,
-// and opening the notebook. Each against the same with an empty log, in the same run. Run it under
+// opening the notebook, and opening and saving a lesson. Each against the same with an empty log, in the
+// same run. Run it under
 // xvfb-run -a -s "-screen 0 1280x1024x24".
 class NotebookWindowBench : public QObject {
     Q_OBJECT
@@ -25,6 +28,8 @@ private slots:
     void keystroke();
     void firstOpening_data();
     void firstOpening();
+    void lesson_data();
+    void lesson();
 
 private:
     static std::unique_ptr<MainWindow> windowWith(int experiments);
@@ -100,6 +105,80 @@ void NotebookWindowBench::firstOpening() {
     }
     std::sort(times.begin(), times.end());
     QTest::setBenchmarkResult(times.at(2), QTest::WalltimeMilliseconds);
+}
+
+namespace {
+
+struct FixedChooser : FileChooser {
+    explicit FixedChooser(QString name) : name(std::move(name)) {}
+    QString name;
+    std::optional<QString> chooseSaveFile(const QString &) override { return name; }
+    std::optional<QString> chooseOpenFile(const QString &) override { return name; }
+};
+
+double median(QList<double> times) {
+    std::sort(times.begin(), times.end());
+    return times.at(times.size() / 2);
+}
+
+} // namespace
+
+void NotebookWindowBench::lesson_data() {
+    QTest::addColumn<int>("experiments");
+    QTest::addColumn<bool>("saving");
+    QTest::newRow("open: empty lesson (baseline)") << 0 << false;
+    QTest::newRow("open: 10000 experiments") << 10000 << false;
+    QTest::newRow("save: empty lesson (baseline)") << 0 << true;
+    QTest::newRow("save: 10000 experiments") << 10000 << true;
+}
+
+// "Apri lezione..." to the repainted notebook (file, machine, log, table, plot), or "Salva lezione..."
+// to the file on disk; median of 5.
+void NotebookWindowBench::lesson() {
+    QFETCH(int, experiments);
+    QFETCH(bool, saving);
+    QTemporaryDir dir;
+    lessonfile::Lesson lesson;
+    lesson.saved = QDateTime::currentDateTime();
+    lesson.mechanism = {QStringLiteral("Livello3"), QStringLiteral("verde"), QStringLiteral("verde"), 7, {}};
+    lesson.model = QStringLiteral("se(x <= 3; ?; 2 * x - 3)");
+    for (int i = 0; i < experiments; ++i)
+        lesson.experiments.push_back({QString::number(i - 300),
+                                      QString::number(2 * i - 603),
+                                      QStringLiteral("Livello3"),
+                                      QStringLiteral("verde"),
+                                      7,
+                                      {},
+                                      i >= experiments / 2,
+                                      {}});
+    const QString path = dir.filePath(QStringLiteral("lezione.lezione"));
+    QCOMPARE(lessonfile::save(path, lesson), lessonfile::Problem::None);
+
+    std::unique_ptr<MainWindow> window = windowWith(0);
+    QVERIFY(window);
+    window->findChild<QAction *>(QStringLiteral("quaderno"))->trigger();
+    auto *dock = window->findChild<NotebookDock *>();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    dock->setFileChooser(std::make_unique<FixedChooser>(path));
+    if (saving)
+        dock->openLesson();
+    QList<double> times;
+    for (int run = 0; run < 5; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        if (saving) {
+            dock->saveLesson();
+        } else {
+            dock->openLesson();
+            QCoreApplication::sendPostedEvents();
+            dock->repaint();
+        }
+        times.append(timer.nsecsElapsed() / 1e6);
+        if (!saving)
+            dock->openLesson(); // and once more untimed, so the saves below start from the lesson
+    }
+    QCOMPARE(dock->notebook().rowCount(), experiments);
+    QTest::setBenchmarkResult(median(times), QTest::WalltimeMilliseconds);
 }
 
 QTEST_MAIN(NotebookWindowBench)

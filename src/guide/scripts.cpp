@@ -175,6 +175,14 @@ void announceOpenedFile(GuideCharacter &guide, const QString &chosenName) {
                 name + QStringLiteral(".\\pau=1000\\In questo caso devi inserire solo i dati "));
 }
 
+void announceOpenedLesson(GuideCharacter &guide, const QString &lessonName) {
+    guide.show();
+    guide.speak(
+        QStringLiteral("Ho aperto la lezione ") + lessonName +
+        QStringLiteral(".\\pau=500\\Ci sono i tuoi esperimenti e il tuo modello: puoi continuare da dove "
+                       "eri rimasto."));
+}
+
 // The player must hear about these even with the guide put away, so it comes out first.
 void reportSaveFailed(GuideCharacter &guide) {
     guide.show();

@@ -1,5 +1,7 @@
 #include "notebook.h"
 
+#include <algorithm>
+
 namespace ingranix::notebook {
 
 using namespace Qt::Literals::StringLiterals;
@@ -34,6 +36,14 @@ void Notebook::clear() {
     recount();
 }
 
+void Notebook::addExperiments(const std::vector<LoggedExperiment> &experiments) {
+    rows_.reserve(rows_.size() + experiments.size());
+    for (const LoggedExperiment &experiment : experiments)
+        rows_.push_back({experiment, model_.caption(experiment.input, decimalSeparator_),
+                         standingOf(experiment.settings)});
+    recount();
+}
+
 bool Notebook::setCurrentSettings(const MachineSettings &settings) {
     if (settings == current_)
         return false;
@@ -55,6 +65,14 @@ bool Notebook::setModelText(const QString &text) {
     firstPrediction_ = int(rows_.size());
     recount();
     return true;
+}
+
+void Notebook::restoreModel(const QString &text, int firstPrediction) {
+    model_ = Model::compile(text);
+    for (Row &row : rows_)
+        row.modelCaption = model_.caption(row.experiment.input, decimalSeparator_);
+    firstPrediction_ = std::clamp(firstPrediction, 0, int(rows_.size()));
+    recount();
 }
 
 const Model &Notebook::model() const {

@@ -43,12 +43,19 @@ public:
     // The log, as the game reports it.
     void addExperiment(const LoggedExperiment &experiment);
     void clear(); // a new mechanism empties the log
+    // A whole log at once (an opened lesson), after the rows there are: the totals are counted once.
+    void addExperiments(const std::vector<LoggedExperiment> &experiments);
     // Returns true when the settings really changed (and rows may count differently).
     bool setCurrentSettings(const MachineSettings &settings);
 
     // Returns true when the model's text really changed (which restarts the predictions).
     bool setModelText(const QString &text);
     const Model &model() const;
+    // The model of an opened lesson, the rows from `firstPrediction` on run after it last changed.
+    void restoreModel(const QString &text, int firstPrediction);
+    // Rows from this one on were run after the model last changed.
+    int firstPrediction() const { return firstPrediction_; }
+    const LoggedExperiment &experiment(int index) const { return rows_.at(std::size_t(index)).experiment; }
 
     int rowCount() const;
     RowView row(int index) const;

@@ -1,5 +1,6 @@
 #include "game.h"
 
+#include "files/lessonfile.h"
 #include "files/logprintout.h"
 #include "files/mechanismrecord.h"
 #include "guide/guidecharacter.h"
@@ -198,33 +199,17 @@ void Game::Timer1_Timer() {
         s_.board.setLightPicture(light, resourcePath(files.at(light - 1)));
 }
 
-void Game::salva_Click() {
-    const auto chosen = s_.files.chooseSaveFile(QString::fromLatin1(mechanismfile::dialogFilter));
-    if (!chosen || chosen->isEmpty())
-        return;
+MechanismState Game::mechanismState() const {
     MechanismState state;
     state.levelText = s_.board.levelText();
     state.colourSelectorText = s_.board.colourText();
     state.gearColour = gearColour_;
     state.mechanismIndex = mechanismIndex_;
     state.constants = constants_;
-    if (!mechanismfile::appendRecord(mechanismfile::savePath(*chosen), state))
-        guidescript::reportSaveFailed(s_.guide);
+    return state;
 }
 
-void Game::apri_Click() {
-    const auto chosen = s_.files.chooseOpenFile(QString::fromLatin1(mechanismfile::dialogFilter));
-    if (!chosen || chosen->isEmpty())
-        return;
-
-    MechanismState state;
-    state.levelText = s_.board.levelText();
-    state.colourSelectorText = s_.board.colourText();
-    state.gearColour = gearColour_;
-    state.mechanismIndex = mechanismIndex_;
-    state.constants = constants_;
-    mechanismfile::applyRecord(mechanismfile::readRecordText(*chosen), state);
-
+void Game::putBackMechanism(const MechanismState &state) {
     s_.board.setLevelText(state.levelText);
     s_.board.setColourText(state.colourSelectorText);
     gearColour_ = state.gearColour;
@@ -233,11 +218,49 @@ void Game::apri_Click() {
         s_.board.setBoxColour(boxes, false);
     mechanismIndex_ = state.mechanismIndex;
     constants_ = state.constants;
+}
+
+void Game::salva_Click() {
+    const auto chosen = s_.files.chooseSaveFile(QString::fromLatin1(mechanismfile::dialogFilter));
+    if (!chosen || chosen->isEmpty())
+        return;
+    if (!mechanismfile::appendRecord(mechanismfile::savePath(*chosen), mechanismState()))
+        guidescript::reportSaveFailed(s_.guide);
+}
+
+void Game::apri_Click() {
+    const auto chosen = s_.files.chooseOpenFile(QString::fromLatin1(mechanismfile::dialogFilter));
+    if (!chosen || chosen->isEmpty())
+        return;
+
+    MechanismState state = mechanismState();
+    mechanismfile::applyRecord(mechanismfile::readRecordText(*chosen), state);
+    putBackMechanism(state);
     s_.board.focusIn1();
     tellSettingsChanged();
 
     // The player hears the file's own name, not the folders above it.
     guidescript::announceOpenedFile(s_.guide, QFileInfo(*chosen).fileName());
+}
+
+void Game::restoreLesson(const lessonfile::Lesson &lesson, const QString &fileName) {
+    putBackMechanism(lesson.mechanism);
+
+    log_ = QStringList{logHeader};
+    experiments_.clear();
+    log_.reserve(qsizetype(lesson.experiments.size()) + 1);
+    experiments_.reserve(lesson.experiments.size());
+    for (const lessonfile::Experiment &e : lesson.experiments) {
+        log_.append(e.input + QLatin1Char('\t') + e.output);
+        experiments_.push_back(
+            {e.input, e.output, {e.levelText, e.gearColour, e.mechanismIndex, e.constants}});
+    }
+    s_.board.replaceLog(log_);
+    s_.board.focusIn1();
+    if (observer_)
+        observer_->logRestored(experiments_);
+    tellSettingsChanged();
+    guidescript::announceOpenedLesson(s_.guide, QFileInfo(fileName).completeBaseName());
 }
 
 void Game::stampa_Click() {

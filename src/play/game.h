@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/mechanismrecord.h"
 #include "interfaces.h"
 #include "mechanisms/constants.h"
 
@@ -13,6 +14,9 @@
 namespace ingranix {
 
 class GuideCharacter;
+namespace lessonfile {
+struct Lesson;
+}
 
 // Everything the outside world lends the game.
 struct GameServices {
@@ -47,6 +51,11 @@ public:
     void apri_Click();
     void stampa_Click();
 
+    // Opens a lesson already read and checked: the mechanism as "apri" puts it back, with the same
+    // visible effects, and the lesson's experiments as the log, which the observer gets whole. The guide
+    // names the lesson by `fileName`.
+    void restoreLesson(const lessonfile::Lesson &lesson, const QString &fileName);
+
     void obiettivo_Click();
     void controlli_Click();
     void operazioni_Click();
@@ -65,6 +74,8 @@ public:
     const std::vector<LoggedExperiment> &experiments() const { return experiments_; }
     // The settings as they stand now; the level is the selector's text at this moment.
     MachineSettings settings() const;
+    // What a mechanism file or a lesson keeps of the machine as it stands: settings and selectors' texts.
+    MechanismState mechanismState() const;
     // At most one observer; nullptr removes it.
     void setObserver(GameObserver *observer) { observer_ = observer; }
     qint16 experimentCount() const { return experimentCount_; }
@@ -91,6 +102,7 @@ private:
     void fillConstants(bool newMechanism);
     void showGearMovie(const QString &colour);
     void tellSettingsChanged();
+    void putBackMechanism(const MechanismState &state);
 
     GameServices s_;
     QString decimalSeparator_;

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 // What the game needs from the outside world. The window, the movie player, the clock, the random
 // source, the file dialogs and the printer implement these; tests implement them with fakes.
@@ -43,6 +44,12 @@ public:
     // The hidden list List1 mirrors the experiment log.
     virtual void appendLogLine(const QString &line) = 0;
     virtual void clearLog() = 0;
+    // The whole log at once (an opened lesson); a board that can take many lines together overrides it.
+    virtual void replaceLog(const QStringList &lines) {
+        clearLog();
+        for (const QString &line : lines)
+            appendLogLine(line);
+    }
 
     // Light 1..6 shows the picture file `path`.
     virtual void setLightPicture(int light, const QString &path) = 0;
@@ -114,6 +121,13 @@ public:
     virtual void experimentLogged(const LoggedExperiment &experiment) = 0;
     virtual void logCleared() = 0;      // a new mechanism: the log is back to its header
     virtual void settingsChanged() = 0; // a handler changed the level, colour, index or constants
+    // An opened lesson replaced the whole log with these experiments; an observer that can take them at
+    // once overrides this.
+    virtual void logRestored(const std::vector<LoggedExperiment> &experiments) {
+        logCleared();
+        for (const LoggedExperiment &experiment : experiments)
+            experimentLogged(experiment);
+    }
 };
 
 } // namespace ingranix

@@ -107,6 +107,10 @@ void WidgetBoard::appendLogLine(const QString &line) {
 void WidgetBoard::clearLog() {
     w_.list1_->clear();
 }
+void WidgetBoard::replaceLog(const QStringList &lines) {
+    w_.list1_->clear();
+    w_.list1_->addItems(lines); // one insertion for the whole list, not one per line
+}
 
 void WidgetBoard::setLightPicture(int light, const QString &path) {
     if (light < 1 || light > 6)

@@ -32,6 +32,7 @@ public:
     void setBoxColour(BoxColour colour, bool all) override;
     void appendLogLine(const QString &line) override;
     void clearLog() override;
+    void replaceLog(const QStringList &lines) override;
     void setLightPicture(int light, const QString &path) override;
 
     QColor in1Background() const { return in1Background_; }

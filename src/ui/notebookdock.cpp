@@ -2,8 +2,10 @@
 
 #include "announcer.h"
 #include "experimenttable.h"
+#include "files/lessonfile.h"
 #include "files/logprintout.h"
 #include "files/notebookpdf.h"
+#include "notebook/notebooklesson.h"
 #include "notebookplot.h"
 #include "play/game.h"
 #include "twips.h"
@@ -34,17 +36,30 @@ constexpr int narrowest = 300;      // pixels: the table's columns still read
 constexpr int widest = 760;         // pixels: beyond this the notebook only adds blank room
 constexpr int typingPauseMs = 1200; // a pause this long ends a burst of typing
 
-class PdfDialogChooser : public FileChooser {
+// The notebook's dialogs: the PDF's, or the lesson's, told apart by their filter.
+class NotebookDialogChooser : public FileChooser {
 public:
-    explicit PdfDialogChooser(QWidget *parent) : parent_(parent) {}
+    explicit NotebookDialogChooser(QWidget *parent) : parent_(parent) {}
     std::optional<QString> chooseSaveFile(const QString &filter) override {
-        const QString name = QFileDialog::getSaveFileName(parent_, QStringLiteral("Salva PDF"),
-                                                          QStringLiteral("quaderno.pdf"), filter);
+        const bool lesson = filter == QLatin1String(lessonfile::dialogFilter);
+        const QString suggested =
+            lesson ? QStringLiteral("lezione-%1.lezione").arg(QDate::currentDate().toString(Qt::ISODate))
+                   : QStringLiteral("quaderno.pdf");
+        return chosen(QFileDialog::getSaveFileName(
+            parent_, lesson ? QStringLiteral("Salva lezione") : QStringLiteral("Salva PDF"), suggested,
+            filter));
+    }
+    std::optional<QString> chooseOpenFile(const QString &filter) override {
+        return chosen(
+            QFileDialog::getOpenFileName(parent_, QStringLiteral("Apri lezione"), QString(), filter));
+    }
+
+private:
+    static std::optional<QString> chosen(const QString &name) {
         if (name.isEmpty())
             return std::nullopt;
         return name;
     }
-    std::optional<QString> chooseOpenFile(const QString &) override { return std::nullopt; }
 
 private:
     QWidget *parent_;
@@ -77,7 +92,7 @@ QString markedExcerpt(const QString &text, int position, int length) {
 
 NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComboBox *combo1, QWidget *parent)
     : QDockWidget(QStringLiteral("Quaderno"), parent), game_(game), board_(board), in1_(in1),
-      notebook_(game.decimalSeparator()), chooser_(std::make_unique<PdfDialogChooser>(this)) {
+      notebook_(game.decimalSeparator()), chooser_(std::make_unique<NotebookDialogChooser>(this)) {
     setObjectName(QStringLiteral("quadernoDock"));
     // Docked at the right and never floating, so it cannot cover the machine.
     setFeatures(QDockWidget::DockWidgetClosable);
@@ -170,6 +185,24 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     saveRow->addWidget(saveButton_);
     saveRow->addWidget(saveMessage_, 1);
 
+    saveLessonButton_ = new QPushButton(QStringLiteral("Salva lezione..."), panel);
+    saveLessonButton_->setObjectName(QStringLiteral("salvaLezione"));
+    saveLessonButton_->setAccessibleName(QStringLiteral("Salva lezione"));
+    saveLessonButton_->setAccessibleDescription(
+        QStringLiteral("Salva la macchina, gli esperimenti e il modello, per continuare un'altra volta"));
+    openLessonButton_ = new QPushButton(QStringLiteral("Apri lezione..."), panel);
+    openLessonButton_->setObjectName(QStringLiteral("apriLezione"));
+    openLessonButton_->setAccessibleName(QStringLiteral("Apri lezione"));
+    openLessonButton_->setAccessibleDescription(
+        QStringLiteral("Riprende una lezione salvata: la macchina, gli esperimenti e il modello"));
+    lessonMessage_ = new QLabel(panel);
+    lessonMessage_->setObjectName(QStringLiteral("lezioneMessaggio"));
+    lessonMessage_->setWordWrap(true);
+    auto *lessonRow = new QHBoxLayout;
+    lessonRow->addWidget(saveLessonButton_);
+    lessonRow->addWidget(openLessonButton_);
+    lessonRow->addWidget(lessonMessage_, 1);
+
     layout->addWidget(modelTitle);
     layout->addWidget(modelField_);
     layout->addWidget(modelMessage_);
@@ -179,6 +212,7 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     layout->addWidget(plotTitle);
     layout->addWidget(plot_, 2);
     layout->addLayout(saveRow);
+    layout->addLayout(lessonRow);
     setWidget(panel);
     // The plot takes the focus too, so that a screen reader reaches its description.
     plot_->setFocusPolicy(Qt::StrongFocus);
@@ -194,6 +228,8 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
 
     connect(modelField_, &QLineEdit::textChanged, this, &NotebookDock::modelTextChanged);
     connect(saveButton_, &QPushButton::clicked, this, &NotebookDock::savePdf);
+    connect(saveLessonButton_, &QPushButton::clicked, this, &NotebookDock::saveLesson);
+    connect(openLessonButton_, &QPushButton::clicked, this, &NotebookDock::openLesson);
     connect(in1_, &QLineEdit::textChanged, this, &NotebookDock::showPrediction);
     // The game reads the level from the selector's text, typed or chosen.
     connect(combo1, &QComboBox::editTextChanged, this, &NotebookDock::settingsChanged);
@@ -222,7 +258,7 @@ bool NotebookDock::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void NotebookDock::setFileChooser(std::unique_ptr<FileChooser> chooser) {
-    chooser_ = chooser ? std::move(chooser) : std::make_unique<PdfDialogChooser>(this);
+    chooser_ = chooser ? std::move(chooser) : std::make_unique<NotebookDialogChooser>(this);
 }
 
 void NotebookDock::toggle() {
@@ -291,6 +327,19 @@ void NotebookDock::settingsChanged() {
     table_->standingsChanged();
     refreshSummary();
     refreshPlot();
+}
+
+void NotebookDock::logRestored(const std::vector<LoggedExperiment> &experiments) {
+    notebook_.clear();
+    notebook_.setCurrentSettings(game_.settings());
+    notebook_.addExperiments(experiments);
+    table_->reset();
+    refreshSummary();
+    // A lesson opened here brings its model next: the plot is drawn once, with both.
+    if (openingLesson_)
+        plotStale_ = true;
+    else
+        refreshPlot();
 }
 
 void NotebookDock::modelTextChanged(const QString &text) {
@@ -393,6 +442,58 @@ void NotebookDock::savePdf() {
     else
         saveMessage_->setText(
             QStringLiteral("Non sono riuscito a salvare il quaderno qui: prova un'altra cartella."));
+}
+
+void NotebookDock::saveLesson() {
+    // A model with a mistake would make a lesson that does not open again: the child mends it first.
+    if (notebook_.model().error()) {
+        lessonMessage_->setText(QStringLiteral("Sistema il modello prima di salvare la lezione."));
+        return;
+    }
+    const auto chosen = chooser_->chooseSaveFile(QString::fromLatin1(lessonfile::dialogFilter));
+    if (!chosen || chosen->isEmpty())
+        return;
+    const QString path = lessonfile::savePath(*chosen);
+    const lessonfile::Problem problem = lessonfile::save(
+        path, notebook::lessonOf(notebook_, game_.mechanismState(), QDateTime::currentDateTime()));
+    if (problem == lessonfile::Problem::None)
+        lessonMessage_->setText(QStringLiteral("Lezione salvata in %1.").arg(QFileInfo(path).fileName()));
+    else if (problem == lessonfile::Problem::TooLarge)
+        lessonMessage_->setText(QStringLiteral("La lezione è troppo grande per salvarla: prova con un nuovo "
+                                               "meccanismo di calcolo."));
+    else
+        lessonMessage_->setText(
+            QStringLiteral("Non sono riuscito a salvare la lezione qui: prova un'altra cartella."));
+}
+
+void NotebookDock::openLesson() {
+    const auto chosen = chooser_->chooseOpenFile(QString::fromLatin1(lessonfile::dialogFilter));
+    if (!chosen || chosen->isEmpty())
+        return;
+    const lessonfile::ReadResult read = lessonfile::read(*chosen);
+    lessonfile::Problem problem = read.problem;
+    if (problem == lessonfile::Problem::None)
+        problem = notebook::checkLesson(read.lesson);
+    if (problem != lessonfile::Problem::None) {
+        lessonMessage_->setText(lessonfile::problemText(problem));
+        return;
+    }
+
+    openingLesson_ = true;
+    game_.restoreLesson(read.lesson, *chosen);
+    openingLesson_ = false;
+    {
+        // The model comes with the rows that were its predictions, not as a change typed now.
+        const QSignalBlocker quiet(modelField_);
+        modelField_->setText(read.lesson.model);
+    }
+    notebook_.restoreModel(read.lesson.model, read.lesson.firstAfterModel());
+    showModelError();
+    table_->modelChanged();
+    refreshSummary();
+    showPrediction();
+    refreshPlot();
+    lessonMessage_->setText(QStringLiteral("Lezione aperta: %1.").arg(QFileInfo(*chosen).fileName()));
 }
 
 } // namespace ingranix

@@ -33,7 +33,8 @@ public:
     NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComboBox *combo1, QWidget *parent);
     ~NotebookDock() override;
 
-    // Where "Salva PDF" asks for a file name; by default (or null) the usual save dialog.
+    // Where "Salva PDF", "Salva lezione..." and "Apri lezione..." ask for a file name; by default (or null)
+    // the usual dialogs.
     void setFileChooser(std::unique_ptr<FileChooser> chooser);
 
     // Opens the notebook at the window's right, beside the machine, or closes it; nothing is lost.
@@ -42,12 +43,17 @@ public:
     void experimentLogged(const LoggedExperiment &experiment) override;
     void logCleared() override;
     void settingsChanged() override;
+    void logRestored(const std::vector<LoggedExperiment> &experiments) override;
 
     const notebook::Notebook &notebook() const { return notebook_; }
     NotebookPlot *plot() const { return plot_; }
 
     // Saves the notebook as a PDF through the file chooser; a failure is told in the notebook.
     void savePdf();
+    // Saves the lesson (the machine, the log, the model) through the file chooser, or opens one: the
+    // outcome, a failure included, is told in the notebook; a lesson that cannot open changes nothing.
+    void saveLesson();
+    void openLesson();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -80,8 +86,12 @@ private:
     QLabel *saveMessage_ = nullptr;
     Announcer *announcer_ = nullptr;
     QTimer speakTimer_;
-    QStringList spoken_;     // the mistake, summary and prediction last announced
+    QStringList spoken_; // the mistake, summary and prediction last announced
+    QPushButton *saveLessonButton_ = nullptr;
+    QPushButton *openLessonButton_ = nullptr;
+    QLabel *lessonMessage_ = nullptr;
     bool plotStale_ = false; // while hidden the plot waits for the next showing
+    bool openingLesson_ = false;
     bool placed_ = false;
     int windowMinimumWidth_ = -1;
 };

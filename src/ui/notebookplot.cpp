@@ -46,6 +46,42 @@ std::optional<double> outputValue(const QString &caption, const QString &separat
     return value;
 }
 
+// Qt Charts makes one graphics item per marker, which takes seconds for some thousands of points; beyond
+// this many the plot keeps one point per cell of a grid finer than its markers, which looks the same.
+constexpr std::size_t mostPoints = 2000;
+constexpr int gridColumns = 200, gridRows = 100;
+
+// Keeps the first point in each grid cell over the points' own ranges; "?" outputs (NaN) share a row.
+void thinToGrid(std::vector<double> &xs, std::vector<double> &ys) {
+    auto range = [](const std::vector<double> &values) {
+        double low = std::numeric_limits<double>::infinity(), high = -low;
+        for (double v : values)
+            if (!std::isnan(v))
+                low = std::min(low, v), high = std::max(high, v);
+        return std::pair(low, high > low ? high - low : 1.0);
+    };
+    const auto [xLow, xSpan] = range(xs);
+    const auto [yLow, ySpan] = range(ys);
+    auto cell = [](double v, double low, double span, int cells) {
+        return std::clamp(int((v - low) / span * cells), 0, cells - 1);
+    };
+    std::vector<bool> taken(std::size_t(gridColumns) * (gridRows + 1));
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+        const int row = std::isnan(ys[i]) ? gridRows : cell(ys[i], yLow, ySpan, gridRows);
+        const std::size_t at =
+            std::size_t(row) * gridColumns + std::size_t(cell(xs[i], xLow, xSpan, gridColumns));
+        if (taken[at])
+            continue;
+        taken[at] = true;
+        xs[kept] = xs[i];
+        ys[kept] = ys[i];
+        ++kept;
+    }
+    xs.resize(kept);
+    ys.resize(kept);
+}
+
 // Round steps (1, 2 or 5 times a power of ten) covering [low, high] in about `wanted` steps.
 std::vector<double> roundTicks(double low, double high, int wanted) {
     if (!(high > low)) {
@@ -192,6 +228,8 @@ void NotebookPlot::showExperiments(const notebook::Notebook &notebook, const QSt
         xs_.push_back(x);
         outputValues_.push_back(*y);
     }
+    if (xs_.size() > mostPoints)
+        thinToGrid(xs_, outputValues_);
     xTicks_.clear(); // the inputs changed: the horizontal axis is laid out anew
     outputsStale_ = true;
     showModel(notebook);

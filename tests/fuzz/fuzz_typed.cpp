@@ -1,7 +1,9 @@
 // libFuzzer target for every text a player types: as a number in the input box (read, rounded,
 // written back, and run through one calculation) and as a model in the notebook (a value, or a calm
 // mistake that points inside the text). Both must keep the invariants the captions rely on.
+// An input that starts as a lesson file does ("Ingranix lezione ") is read as one instead.
 
+#include "files/lessonfile.h"
 #include "mechanisms/mechanisms.h"
 #include "mechanisms/numbers.h"
 #include "notebook/modellanguage.h"
@@ -66,9 +68,33 @@ void checkModel(const QString &text) {
     }
 }
 
+// A lesson is read whole or refused with a reason; one that reads is written back to the same lesson.
+void checkLesson(QByteArrayView bytes) {
+    using namespace lessonfile;
+    const ReadResult result = parse(bytes);
+    if (result.problem != Problem::None) {
+        check(result.lesson == Lesson());
+        check(result.line >= 0 && result.line <= bytes.count('\n') + 1);
+        check(!problemText(result.problem).isEmpty());
+        return;
+    }
+    check(result.line == 0 && result.lesson.experiments.size() <= std::size_t(maxExperiments));
+    const int first = result.lesson.firstAfterModel();
+    for (std::size_t i = 0; i < result.lesson.experiments.size(); ++i)
+        check(result.lesson.experiments[i].afterModel == (int(i) >= first));
+    const QByteArray text = toText(result.lesson);
+    const ReadResult again = parse(text);
+    check(again.problem == Problem::None && again.lesson == result.lesson && toText(again.lesson) == text);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    const QByteArrayView bytes(data, qsizetype(size));
+    if (bytes.startsWith("Ingranix lezione ")) {
+        checkLesson(bytes);
+        return 0;
+    }
     // As UTF-8 (what typing and pasting give) and as raw UTF-16 (lone surrogates, controls, anything).
     std::u16string units(size / 2, u'\0');
     std::memcpy(units.data(), data, units.size() * sizeof(char16_t));

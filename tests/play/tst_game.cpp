@@ -1,5 +1,6 @@
 #include "../cases.h"
 #include "fakes.h"
+#include "files/lessonfile.h"
 #include "mechanisms/mechanisms.h"
 
 #include <QRegularExpression>
@@ -16,6 +17,14 @@ const QString reaction1 = u"Speak La macchina ha eseguito un calcolo e lo ripete
                           "cambierai i numeri in input."_s;
 const QString openedSpeech = u"Speak è stato aperto il meccanismo di calcolo che hai salvato con il nome "
                              "%1.\\pau=1000\\In questo caso devi inserire solo i dati "_s;
+
+// Writes down what the game tells its observer.
+struct Recorder : GameObserver {
+    QStringList told;
+    void experimentLogged(const LoggedExperiment &e) override { told << u"logged "_s + e.input; }
+    void logCleared() override { told << u"cleared"_s; }
+    void settingsChanged() override { told << u"settings"_s; }
+};
 
 } // namespace
 
@@ -278,6 +287,45 @@ private slots:
         QCOMPARE(opener.game.gearColour(), u"grigio"_s);
         QCOMPARE(opener.game.mechanismIndex(), qint16(7));
         QCOMPARE(opener.game.mechanismConstants(), table);
+    }
+
+    // An opened lesson puts the mechanism back as "apri" does and replaces the log, which "stampa" prints.
+    void restoreLesson() {
+        Rig rig;
+        Recorder recorder;
+        rig.game.Form_Activate();
+        rig.playLevel1();
+        rig.experiment(u"1"_s);
+        rig.game.setObserver(&recorder);
+        ConstantsTable table;
+        for (int i = 0; i < 16; ++i)
+            table.set(i / 4 + 1, i % 4 + 1, qint16(i % 10));
+        lessonfile::Lesson lesson;
+        lesson.mechanism = {u"Livello3"_s, u"grigio"_s, u"grigio"_s, 7, table};
+        lesson.experiments = {{u"5"_s, u"7"_s, u"Livello3"_s, u"grigio"_s, 7, table, false, {}},
+                              {u"6"_s, u"?"_s, u"Livello2"_s, u"rosso"_s, 1, {}, true, u"8"_s}};
+        rig.world.calls.clear();
+        rig.game.restoreLesson(lesson, u"/scuola/4B/lunedì.lezione"_s);
+
+        QCOMPARE(
+            rig.world.calls,
+            QStringList({u"Combo1 Livello3"_s, u"Combo2 grigio"_s, u"Boxes white"_s, u"List1 clear"_s,
+                         u"List1 in\tout"_s, u"List1 5\t7"_s, u"List1 6\t?"_s, u"focus"_s, u"Show"_s,
+                         u"Speak Ho aperto la lezione lunedì.\\pau=500\\Ci sono i tuoi esperimenti e il tuo "
+                         "modello: puoi continuare da dove eri rimasto."_s}));
+        QCOMPARE(recorder.told, QStringList({u"cleared"_s, u"logged 5"_s, u"logged 6"_s, u"settings"_s}));
+        QCOMPARE(rig.game.experimentLog(), QStringList({u"in\tout"_s, u"5\t7"_s, u"6\t?"_s}));
+        QCOMPARE(rig.game.experiments().size(), std::size_t(2));
+        const LoggedExperiment &second = rig.game.experiments()[1];
+        QCOMPARE(second.output, u"?"_s);
+        QVERIFY(second.settings == (MachineSettings{u"Livello2"_s, u"rosso"_s, 1, {}}));
+        QVERIFY(rig.game.settings() == (MachineSettings{u"Livello3"_s, u"grigio"_s, 7, table}));
+        QVERIFY(rig.game.mechanismState() == lesson.mechanism);
+
+        rig.world.calls.clear();
+        rig.game.stampa_Click();
+        QCOMPARE(rig.world.calls.first(), u"Print IX40\tLivello3\tgrigio|||in\tout||5\t7||6\t?|"_s);
+        rig.game.setObserver(nullptr);
     }
 
     void failuresAreCalm() {

@@ -5,6 +5,7 @@
 // (INGRANIX_WG_PART=notebook), as a storm of random events (INGRANIX_WG_PART=storm), and offscreen.
 
 #include "../cases.h"
+#include "files/lessonfile.h"
 #include "files/logprintout.h"
 #include "files/mechanismrecord.h"
 #include "files/pdftext.h"
@@ -83,12 +84,12 @@ double residentMiB() {
     return fields.size() > 1 ? fields.at(1).toDouble() * double(sysconf(_SC_PAGESIZE)) / (1 << 20) : -1;
 }
 
-// Answers "Salva PDF" with a fixed name, or cancels it.
+// Answers the notebook's dialogs with a fixed name, or cancels them.
 struct FixedChooser : FileChooser {
     explicit FixedChooser(std::optional<QString> name = {}) : name(std::move(name)) {}
     std::optional<QString> name;
     std::optional<QString> chooseSaveFile(const QString &) override { return name; }
-    std::optional<QString> chooseOpenFile(const QString &) override { return std::nullopt; }
+    std::optional<QString> chooseOpenFile(const QString &) override { return name; }
 };
 
 // Answers the next file dialog as a player would: writes `path` as the file name and presses the accept
@@ -871,6 +872,71 @@ private slots:
         auto *close = dock()->findChild<QAbstractButton *>(u"qt_dockwidget_closebutton"_s);
         QCOMPARE(QAccessible::queryAccessibleInterface(close)->text(QAccessible::Name),
                  u"Chiudi il quaderno"_s);
+    }
+
+    // A lesson saved, another game played, the lesson opened: the notebook and the log are back. A file
+    // that is not a whole lesson, or a model with a mistake, changes nothing and is told in the notebook.
+    void savesAndOpensALesson() {
+        auto all = [this] {
+            QStringList rows;
+            for (int row = 0; row < table()->rowCount(); ++row)
+                rows << rowText(row);
+            return rows << control<QLineEdit>("modello")->text() << control<QLabel>("riepilogo")->text()
+                        << game().experimentLog() << control<QComboBox>("Combo2")->currentText();
+        };
+        auto message = [this] { return control<QLabel>("lezioneMessaggio")->text(); };
+        auto use = [this](const QString &name) {
+            dock()->setFileChooser(std::make_unique<FixedChooser>(files_.filePath(name)));
+        };
+        const QStringList before = all();
+        use(u"lezione-prova"_s);
+        QTest::mouseClick(control("salvaLezione"), Qt::LeftButton);
+        QCOMPARE(message(), u"Lezione salvata in lezione-prova.lezione."_s);
+
+        QTest::mouseClick(control("Command1"), Qt::LeftButton);
+        choose("Combo2", 2);
+        experiment(u"4"_s, false);
+        control<QLineEdit>("modello")->setText(u"x"_s);
+        use(u"lezione-prova.lezione"_s);
+        QTest::mouseClick(control("apriLezione"), Qt::LeftButton);
+        QCOMPARE(message(), u"Lezione aperta: lezione-prova.lezione."_s);
+        QCOMPARE(all(), before);
+
+        QFile cut(files_.filePath(u"tagliata.lezione"_s));
+        QFile whole(files_.filePath(u"lezione-prova.lezione"_s));
+        QVERIFY(whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly));
+        cut.write(whole.readAll().chopped(40));
+        cut.close();
+        use(u"tagliata.lezione"_s);
+        QTest::mouseClick(control("apriLezione"), Qt::LeftButton);
+        QCOMPARE(message(), lessonfile::problemText(lessonfile::Problem::Truncated));
+        QCOMPARE(all(), before);
+
+        control<QLineEdit>("modello")->setText(u"x -"_s);
+        use(u"sbagliata"_s);
+        QTest::mouseClick(control("salvaLezione"), Qt::LeftButton);
+        QCOMPARE(message(), u"Sistema il modello prima di salvare la lezione."_s);
+        QVERIFY(!QFile::exists(files_.filePath(u"sbagliata.lezione"_s)));
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+
+    // A long lesson keeps every row in the table; the plot keeps a point per small cell of its area.
+    void longLessonPlotsLightly() {
+        lessonfile::Lesson lesson;
+        lesson.saved = QDateTime::currentDateTime();
+        lesson.mechanism = {u"Livello1"_s, u"verde"_s, u"verde"_s, 1, {}};
+        for (int i = 0; i < 3000; ++i)
+            lesson.experiments.push_back(
+                {QString::number(i), QString::number(3 * i), u"Livello1"_s, u"verde"_s, 1, {}, false, {}});
+        const QString path = files_.filePath(u"lunga.lezione"_s);
+        QCOMPARE(lessonfile::save(path, lesson), lessonfile::Problem::None);
+        dock()->setFileChooser(std::make_unique<FixedChooser>(path));
+        QTest::mouseClick(control("apriLezione"), Qt::LeftButton);
+        QCOMPARE(table()->rowCount(), 3000);
+        const QList<QPointF> points = dock()->plot()->outputPoints();
+        QVERIFY2(points.size() >= 200 && points.size() <= 2000, qPrintable(QString::number(points.size())));
+        for (const QPointF &point : points)
+            QCOMPARE(point.y(), 3 * point.x());
     }
 };
 

@@ -1,0 +1,250 @@
+// The lesson file: what it keeps comes back the same, every kind of bad file is refused with its own
+// reason, and a save never leaves half a file.
+
+#include "files/lessonfile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimeZone>
+
+#include <csignal>
+
+using namespace ingranix;
+using namespace ingranix::lessonfile;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+ConstantsTable table(qint16 first) {
+    ConstantsTable constants;
+    for (int e = 0; e < 16; ++e)
+        constants.set(e / 4 + 1, e % 4 + 1, qint16((first + e) % 10));
+    return constants;
+}
+
+// Texts that a careless writer would break: separators, line ends, escapes, other alphabets.
+Lesson sampleLesson(int experiments = 4) {
+    Lesson lesson;
+    lesson.saved = QDateTime(QDate(2026, 12, 7), QTime(15, 20, 5), QTimeZone(3600));
+    lesson.mechanism = {u"Livello1"_s, u"rosso"_s, u"rosso"_s, 3, table(1)};
+    lesson.model = u"se(x <= 3; ?; x - 3) \\ è"_s;
+    for (int i = 0; i < experiments; ++i) {
+        const bool last = i >= experiments - 2;
+        lesson.experiments.push_back({i == 0 ? u"a\tb\nc\\t\r"_s : QString::number(i), u"%1"_s.arg(i * 2),
+                                      u"Livello1"_s, i % 2 ? u"verde"_s : u"rosso"_s, qint16(1 + i % 9),
+                                      table(qint16(i % 10)), last, last ? u"forse %1"_s.arg(i) : QString()});
+    }
+    return lesson;
+}
+
+QByteArray sampleText() {
+    return toText(sampleLesson());
+}
+
+// The sample with its `line` (1-based) replaced.
+QByteArray withLine(int line, const QByteArray &text) {
+    QList<QByteArray> lines = sampleText().split('\n');
+    lines[line - 1] = text;
+    return lines.join('\n');
+}
+
+int lineOf(const QByteArray &start) {
+    const QList<QByteArray> lines = sampleText().split('\n');
+    for (int i = 0; i < lines.size(); ++i)
+        if (lines[i].startsWith(start))
+            return i + 1;
+    return -1;
+}
+
+// The test program, started again as a writer that saves a large lesson over `path` for ever.
+int writeForever(const QString &path) {
+    const Lesson big = sampleLesson(maxExperiments);
+    for (;;)
+        save(path, big);
+}
+
+} // namespace
+
+class LessonFileTest : public QObject {
+    Q_OBJECT
+private slots:
+    void roundTrip_data() {
+        QTest::addColumn<int>("experiments");
+        QTest::newRow("no experiment") << 0;
+        QTest::newRow("a few, the last after the model") << 4;
+        QTest::newRow("the most a lesson holds") << maxExperiments;
+    }
+    void roundTrip() {
+        QFETCH(int, experiments);
+        const Lesson lesson = sampleLesson(experiments);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"lezione.lezione"_s);
+        QCOMPARE(save(path, lesson), Problem::None);
+        const ReadResult result = read(path);
+        QCOMPARE(result.problem, Problem::None);
+        QVERIFY(result.lesson == lesson);
+        QCOMPARE(result.lesson.firstAfterModel(), std::max(0, experiments - 2));
+    }
+
+    void editorsLineEndsAreRead() {
+        QByteArray text = sampleText();
+        text.replace("\n", "\r\n").prepend("\xEF\xBB\xBF");
+        const ReadResult result = parse(text);
+        QCOMPARE(result.problem, Problem::None);
+        QVERIFY(result.lesson == sampleLesson());
+    }
+
+    void badInput_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<Problem>("problem");
+        QTest::addColumn<int>("line");
+        const QByteArray good = sampleText();
+        const int rows = lineOf("esperimenti") + 2; // the first experiment's line
+        QTest::newRow("empty") << QByteArray() << Problem::NotALesson << 0;
+        QTest::newRow("a mechanism file")
+            << "\"Livello1*rosso*3*1*2*3*4*5*6*7*8*9*0*1*2*3*4*5*6*\"\r\n"_ba << Problem::NotALesson << 0;
+        QTest::newRow("a printed log") << "in\tout\n5\t7\n"_ba << Problem::NotALesson << 0;
+        QTest::newRow("a version that is no number")
+            << withLine(1, "Ingranix lezione uno") << Problem::NotALesson << 0;
+        QTest::newRow("a newer version") << withLine(1, "Ingranix lezione 2") << Problem::NewerVersion << 0;
+        QTest::newRow("cut in the header")
+            << good.left(good.indexOf("costanti") + 5) << Problem::Truncated << 0;
+        QTest::newRow("cut inside an experiment")
+            << good.left(good.lastIndexOf("verde") + 2) << Problem::Truncated << 0;
+        QTest::newRow("cut inside a character")
+            << good.left(good.indexOf("è") + 1) << Problem::Truncated << 0;
+        QTest::newRow("cut before its end line")
+            << good.left(good.lastIndexOf("fine")) << Problem::Truncated << 0;
+        QTest::newRow("its end line cut")
+            << good.left(good.lastIndexOf("fine") + 2) << Problem::Truncated << 0;
+        QTest::newRow("ten million rows")
+            << withLine(lineOf("esperimenti"), "esperimenti\t10000000") << Problem::TooLarge << 0;
+        QTest::newRow("fewer rows than it says")
+            << withLine(lineOf("esperimenti"), "esperimenti\t5") << Problem::Truncated << 0;
+        QTest::newRow("more rows than it says")
+            << withLine(lineOf("esperimenti"), "esperimenti\t3") << Problem::Damaged << rows + 3;
+        QTest::newRow("a constant out of range")
+            << withLine(lineOf("costanti"), "costanti\t1 2 3 4 5 6 7 8 9 10 1 2 3 4 5 6")
+            << Problem::OutOfRange << lineOf("costanti");
+        QTest::newRow("a negative index") << withLine(lineOf("meccanismo"), "meccanismo\t-1")
+                                          << Problem::OutOfRange << lineOf("meccanismo");
+        QList<QByteArray> row = good.split('\n')[rows].split('\t');
+        row[5] = "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 12";
+        QTest::newRow("an experiment's constant out of range")
+            << withLine(rows + 1, row.join('\t')) << Problem::OutOfRange << rows + 1;
+        QTest::newRow("fifteen constants")
+            << withLine(lineOf("costanti"), "costanti\t1 2 3 4 5 6 7 8 9 1 2 3 4 5 6") << Problem::Damaged
+            << lineOf("costanti");
+        QTest::newRow("an index that is no number")
+            << withLine(lineOf("meccanismo"), "meccanismo\ttre") << Problem::Damaged << lineOf("meccanismo");
+        QTest::newRow("an unknown escape")
+            << withLine(lineOf("livello"), "livello\tLivello\\1") << Problem::Damaged << lineOf("livello");
+        QTest::newRow("a date that is none")
+            << withLine(lineOf("data"), "data\tieri") << Problem::Damaged << lineOf("data");
+        QTest::newRow("a key missing")
+            << withLine(lineOf("colore"), "# colore") << Problem::Damaged << lineOf("esperimenti");
+        QTest::newRow("a key twice") << withLine(lineOf("colore"), "livello\tLivello2") << Problem::Damaged
+                                     << lineOf("colore");
+        QTest::newRow("not UTF-8") << withLine(lineOf("modello"), "modello\tx \xe8 1") << Problem::Damaged
+                                   << lineOf("modello");
+        row = good.split('\n')[rows + 2].split('\t'); // the newest experiment
+        row[6] = "no";
+        QTest::newRow("an old experiment after the newest prediction")
+            << withLine(rows + 3, row.join('\t')) << Problem::Damaged << rows + 3;
+        row[6] = "forse";
+        QTest::newRow("neither yes nor no")
+            << withLine(rows + 3, row.join('\t')) << Problem::Damaged << rows + 3;
+        QTest::newRow("text after the end") << good + "5\t7\n" << Problem::Damaged << lineOf("fine") + 1;
+    }
+    void badInput() {
+        QFETCH(QByteArray, text);
+        QFETCH(Problem, problem);
+        QFETCH(int, line);
+        const ReadResult result = parse(text);
+        QCOMPARE(result.problem, problem);
+        QCOMPARE(result.line, line);
+        QVERIFY(result.lesson == Lesson());
+        QVERIFY(!problemText(problem).isEmpty());
+    }
+
+    void unreadableFiles_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<Problem>("problem");
+        QTest::newRow("missing") << u"nessuna.lezione"_s << Problem::Unreadable;
+        QTest::newRow("a folder") << u"cartella"_s << Problem::Unreadable;
+        // 400 MB of holes: refused by its size, before a byte is read.
+        QTest::newRow("ten million rows' worth") << u"enorme.lezione"_s << Problem::TooLarge;
+    }
+    void unreadableFiles() {
+        QFETCH(QString, name);
+        QFETCH(Problem, problem);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(u"cartella"_s));
+        QFile huge(dir.filePath(u"enorme.lezione"_s));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.write(sampleText().left(200)) == 200 &&
+                huge.resize(400'000'000));
+        huge.close();
+        QCOMPARE(read(dir.filePath(name)).problem, problem);
+    }
+
+    void saveRefusesWhatCannotOpen() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"lezione.lezione"_s);
+        QCOMPARE(save(path, sampleLesson()), Problem::None);
+        const QByteArray before = sampleText();
+        QString error;
+        QCOMPARE(save(path, sampleLesson(maxExperiments + 1)), Problem::TooLarge);
+        QCOMPARE(save(dir.filePath(u"manca/lezione.lezione"_s), sampleLesson(), &error), Problem::Unreadable);
+        QVERIFY(!error.isEmpty());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"lezione.lezione"_s});
+    }
+
+    // A writer killed at any moment leaves the earlier lesson or the whole new one, never a mixture.
+    void killedWriterLeavesAWholeFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"lezione.lezione"_s);
+        QCOMPARE(save(path, sampleLesson()), Problem::None);
+        const QByteArray before = sampleText(), after = toText(sampleLesson(maxExperiments));
+
+        QProcess writer;
+        writer.start(QCoreApplication::applicationFilePath(), {u"--write-forever"_s, path});
+        QVERIFY(writer.waitForStarted());
+        // Killed as soon as its temporary file has something in it: in the middle of writing. The file may
+        // have no name yet (Linux's unnamed temporary files), so it is found among the writer's open files.
+        const QDir openFiles(u"/proc/%1/fd"_s.arg(writer.processId()));
+        bool midway = false;
+        for (int i = 0; i < 20000 && !midway; ++i) {
+            for (const QFileInfo &file :
+                 openFiles.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+                midway = midway || (file.symLinkTarget().startsWith(dir.path()) && file.size() > 0);
+            if (!midway)
+                QTest::qSleep(1);
+        }
+        ::kill(pid_t(writer.processId()), SIGKILL);
+        QVERIFY(writer.waitForFinished());
+        QVERIFY(midway);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY2(text == before || text == after,
+                 "the lesson on disk is neither the earlier nor the new one");
+        QCOMPARE(parse(text).problem, Problem::None);
+    }
+};
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && QByteArrayView(argv[1]) == "--write-forever")
+        return writeForever(QString::fromLocal8Bit(argv[2]));
+    LessonFileTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_lessonfile.moc"
