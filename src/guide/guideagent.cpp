@@ -2,6 +2,7 @@
 
 #include "guide/guidevoice.h"
 #include "guide/guidewindows.h"
+#include "guide/screenreader.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -20,6 +21,9 @@ constexpr int minGlideMs = 150;
 constexpr int maxGlideMs = 900;
 constexpr int returnToRestMs = 200;
 constexpr int lingerMs = 1500;
+// A child reads about this fast; no sentence stays less than the shortest time.
+constexpr int readingMsPerChar = 60;
+constexpr int shortestReadingMs = 1500;
 // Poses change 15 times a second, which a cartoon figure needs and no more: every frame shown
 // costs a round of requests to the display server. A glide moves the whole window, which the eye
 // follows closely, so it ticks faster.
@@ -66,7 +70,9 @@ qint64 sampled(qint64 now, qint64 start) {
 
 } // namespace
 
-GuideAgent::GuideAgent(QObject *parent) : GuideAgent(std::make_unique<TextToSpeechVoice>(), parent) {}
+GuideAgent::GuideAgent(QObject *parent) : GuideAgent(std::make_unique<TextToSpeechVoice>(), parent) {
+    watchesScreenReader_ = true;
+}
 
 GuideAgent::GuideAgent(std::unique_ptr<GuideVoice> voice, QObject *parent)
     : QObject(parent), figure_(std::make_unique<FigureWindow>()),
@@ -105,7 +111,7 @@ GuideAgent::~GuideAgent() {
     stepTimer_.stop();
     tickTimer_.stop();
     lingerTimer_.stop();
-    if (voice_)
+    if (voice_ && !screenReader_)
         voice_->stop();
 }
 
@@ -133,6 +139,12 @@ bool GuideAgent::load(const QString &, const QString &filePath) {
 }
 
 void GuideAgent::setLanguageId(int languageId) {
+    // Asked now, with the voice, rather than as the window is built: the answer comes meanwhile.
+    if (watchesScreenReader_ && !screenReaderWatch_) {
+        screenReaderWatch_ = new ScreenReaderWatch(this);
+        connect(screenReaderWatch_, &ScreenReaderWatch::runningChanged, this,
+                &GuideAgent::setScreenReaderRunning);
+    }
     if (voice_)
         voice_->setLocale(localeForLanguageId(languageId));
 }
@@ -177,6 +189,23 @@ QString GuideAgent::balloonText() const {
 
 bool GuideAgent::hasVoice() const {
     return voice_ && voice_->isAvailable() && !voiceMuted_;
+}
+
+bool GuideAgent::voiceInUse() const {
+    // Until the desktop has said whether a reader runs, the balloon speaks alone.
+    const bool known = !screenReaderWatch_ || screenReaderWatch_->hasSettled();
+    return hasVoice() && !screenReader_ && known;
+}
+
+void GuideAgent::setScreenReaderRunning(bool running) {
+    // A sentence the voice has begun ends by itself: stopping it would silence the reader too.
+    screenReader_ = running;
+}
+
+int GuideAgent::readingMs(const QString &shown) {
+    // Runs of blanks (the scripts' pauses) take no reading.
+    const qsizetype letters = std::min<qsizetype>(shown.simplified().size(), 100000);
+    return std::max(shortestReadingMs, int(letters) * readingMsPerChar);
 }
 
 QWidget *GuideAgent::figureWindow() const {
@@ -268,9 +297,10 @@ void GuideAgent::cutCurrent() {
     stepTimer_.stop();
     switch (current_->kind) {
     case Kind::Speak:
-        if (waitingForVoice_ && voice_)
+        if (waitingForVoice_ && voice_ && !screenReader_)
             voice_->stop();
         waitingForVoice_ = false;
+        holdingWhole_ = false;
         speakingWords_ = false;
         break;
     case Kind::Play:
@@ -298,10 +328,15 @@ void GuideAgent::onStepTimeout() {
         return;
     switch (current_->kind) {
     case Kind::Speak:
+        if (holdingWhole_) {
+            holdingWhole_ = false;
+            finishCurrent();
+            break;
+        }
         if (waitingForVoice_) {
             // The voice let the deadline pass: stop it and go on without it.
             waitingForVoice_ = false;
-            if (voice_)
+            if (voice_ && !screenReader_)
                 voice_->stop();
             if (++voiceMisses_ >= voiceMissesBeforeMute)
                 voiceMuted_ = true;
@@ -448,6 +483,15 @@ void GuideAgent::startSpeak(const QString &text) {
 
 void GuideAgent::startSpeechPart() {
     if (partIndex_ >= parts_.size()) {
+        // The whole sentence stays up long enough to be read before anything takes it down.
+        const qint64 left =
+            balloonShown_.isEmpty() ? 0 : wholeSince_ + readingMs(balloonShown_) - clock_.elapsed();
+        if (left > 0) {
+            holdingWhole_ = true;
+            speakingWords_ = false;
+            stepTimer_.start(int(left));
+            return;
+        }
         finishCurrent();
         return;
     }
@@ -461,7 +505,7 @@ void GuideAgent::startSpeechPart() {
     wordsStart_ = clock_.elapsed();
     wordsEstimate_ = speech::estimateMs(part.text);
     ensureTicking();
-    if (voice_ && voice_->isAvailable() && !voiceMuted_) {
+    if (voiceInUse()) {
         waitingForVoice_ = true;
         stepTimer_.start(speechDeadlineMs(wordsEstimate_));
         voice_->say(part.text.trimmed());
@@ -476,6 +520,7 @@ void GuideAgent::endSpeechPart() {
         speech::appendShown(spokenSoFar_, part.text);
         speakingWords_ = false;
         setBalloon(spokenSoFar_.trimmed());
+        wholeSince_ = clock_.elapsed();
     }
     ++partIndex_;
     startSpeechPart();

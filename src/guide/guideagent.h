@@ -21,6 +21,7 @@ namespace ingranix {
 class BalloonWindow;
 class FigureWindow;
 class GuideVoice;
+class ScreenReaderWatch;
 
 // The guide on the desktop: a wizard in a window of its own, with a word balloon and a voice.
 // Requests wait in a queue and run one after another on timers, so no call ever waits. Speak lasts
@@ -62,11 +63,19 @@ public:
     QFont balloonFont() const { return font_; }
     // True while a voice for the chosen language is ready and keeps its deadlines.
     bool hasVoice() const;
+    // While a screen reader runs, the guide's own voice steps aside: the reader speaks the balloon
+    // (a notification), so the player hears every sentence once, and the guide never stops speech
+    // (Qt's speech-dispatcher engine stops every client's speech, the reader's too). The guide made
+    // with its own voice watches the desktop for a reader; tests set it here.
+    void setScreenReaderRunning(bool running);
+    bool screenReaderRunning() const { return screenReader_; }
     QWidget *figureWindow() const;
     QWidget *balloonWindow() const;
 
     // How long a piece of speech may take before the guide stops waiting for its voice.
     static int speechDeadlineMs(int estimateMs);
+    // How long a whole sentence stays in the balloon before the next one or before it goes.
+    static int readingMs(const QString &shown);
     // A voice that misses this many deadlines in a row is not used again.
     static constexpr int voiceMissesBeforeMute = 2;
     // Requests beyond this many waiting are dropped: twice the longest script run of a busy start.
@@ -98,6 +107,7 @@ private:
     void cutCurrent();
     void onStepTimeout();
     void onVoiceFinished();
+    bool voiceInUse() const; // the voice speaks now, rather than the balloon alone
     void onTick();
     void ensureTicking();
 
@@ -121,6 +131,9 @@ private:
     std::unique_ptr<BalloonWindow> balloon_;
     GuideVoice *voice_ = nullptr; // child of this object
     bool voiceMuted_ = false;
+    bool watchesScreenReader_ = false;
+    ScreenReaderWatch *screenReaderWatch_ = nullptr; // child of this object, made with the language
+    bool screenReader_ = false;
     QPointer<QWindow> gameWindow_; // the window that last had the focus, other than ours
     int voiceMisses_ = 0;
 
@@ -147,6 +160,8 @@ private:
     QString balloonShown_;
     bool waitingForVoice_ = false;
     bool speakingWords_ = false;
+    bool holdingWhole_ = false; // the whole sentence stays up to be read before the request ends
+    qint64 wholeSince_ = 0;
     qint64 wordsStart_ = 0;
     int wordsEstimate_ = 0;
 

@@ -59,7 +59,10 @@ public slots:
     }
 
     void stop() {
-        if (engine_)
+        // Qt's speech-dispatcher engine stops with spd_cancel_all, which silences every client of the
+        // service, a screen reader too: only speech of ours still going is worth that.
+        if (engine_ &&
+            (engine_->state() == QTextToSpeech::Speaking || engine_->state() == QTextToSpeech::Paused))
             engine_->stop();
     }
 

@@ -70,8 +70,9 @@ QAccessibleInterface *guideAccessible(const QString &key, QObject *object) {
 
 void makeGuideWindow(QWidget &window) {
     QAccessible::installFactory(guideAccessible); // installs once, however often it is called
+    // Transparent for input: a click on the wizard or his balloon reaches the machine beneath.
     window.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                          Qt::WindowDoesNotAcceptFocus);
+                          Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput);
     window.setAttribute(Qt::WA_ShowWithoutActivating);
     window.setAttribute(Qt::WA_TranslucentBackground);
     window.setFocusPolicy(Qt::NoFocus);

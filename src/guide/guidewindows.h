@@ -11,8 +11,8 @@
 
 namespace ingranix {
 
-// Sets what every guide window needs: frameless, above other windows, off the task bar, and never
-// taking the keyboard focus from the game when it appears.
+// Sets what every guide window needs: frameless, above other windows, off the task bar, never
+// taking the keyboard focus from the game when it appears, and letting clicks through to the game.
 void makeGuideWindow(QWidget &window);
 
 // The wizard's frame: paints the pose it is given. Poses are drawn into a small cache, keyed by the

@@ -2,6 +2,8 @@
 
 #include "guide/guidecharacter.h"
 
+#include <QRegularExpression>
+
 #include <cfenv>
 #include <cmath>
 
@@ -123,6 +125,15 @@ void hideGuide(GuideCharacter &guide) {
 void WarnEmptyInput(GuideCharacter &guide) {
     guide.play(QStringLiteral("StopListening"));
     guide.speak(QStringLiteral("agisci con piu' attenzione!\\pau=500\\Devi inserire il dato"));
+}
+
+void tellDecimalPoint(GuideCharacter &guide, const QString &typed) {
+    // Only a plain number is said back: anything else (several commas, letters, a long text) would
+    // make a strange example, so the usual one is given.
+    static const QRegularExpression decimalComma(QStringLiteral("^\\s*[-+]?\\d{1,9},\\d{1,9}\\s*$"));
+    const QString example =
+        decimalComma.match(typed).hasMatch() ? typed.trimmed().replace(u',', u'.') : QStringLiteral("3.5");
+    guide.speak(QStringLiteral("La macchina legge i decimali con il punto: scrivi ") + example);
 }
 
 void reactToExperiment(GuideCharacter &guide, int count) {

@@ -28,6 +28,9 @@ void WarnEmptyInput(GuideCharacter &guide);
 void reactToExperiment(GuideCharacter &guide, int count);
 // After a mechanism file was opened: show, "search", and the speech naming the chosen file.
 void announceOpenedFile(GuideCharacter &guide, const QString &chosenName);
+// Once per game, when the typed text holds a comma: the machine reads decimals with the point.
+// `typed` is the player's text; a single number with a decimal comma is said back with the point.
+void tellDecimalPoint(GuideCharacter &guide, const QString &typed);
 // After a lesson was opened: show, and a calm sentence naming the lesson (its file name without the ending).
 void announceOpenedLesson(GuideCharacter &guide, const QString &lessonName);
 // One short sentence each, for the failures the player must hear about.

@@ -122,6 +122,12 @@ void Game::runExperiment() {
         s_.board.setLabel7Left(s_.board.label7Left() + label7Step);
     s_.board.setLabel7Left(label7Rest);
 
+    // The machine reads "3,5" as 3 but writes its own results with the desktop's mark, perhaps a
+    // comma: the player is told once, calmly, how to write a decimal. The reading stays as it is.
+    if (!decimalPointTold_ && input.contains(u',')) {
+        decimalPointTold_ = true;
+        guidescript::tellDecimalPoint(s_.guide, input);
+    }
     countUp(experimentCount_);
     guidescript::reactToExperiment(s_.guide, experimentCount_);
     s_.movie.play();
@@ -152,6 +158,8 @@ void Game::Combo1_Click() {
     countUp(levelChoiceCount_);
     if (levelChoiceCount_ == 1)
         guidescript::CoachAfterLevel(s_.guide);
+    // As after a colour: the next thing typed is a number for the machine, not the level's name.
+    s_.board.focusIn1();
     tellSettingsChanged();
 }
 

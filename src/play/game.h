@@ -126,6 +126,7 @@ private:
     qint16 colourChoiceCount_ = 0;
     qint16 lightTick_ = 0;
     qint16 colourDraw_ = 0;
+    bool decimalPointTold_ = false; // the guide has told how the machine reads decimals
 };
 
 // The colour a gear colour name gives the boxes when chosen in the selector; false for other texts.

@@ -1,5 +1,7 @@
 #include "experimenttable.h"
 
+#include "mechanisms/numbers.h"
+
 #include <QColor>
 
 #include <array>
@@ -93,6 +95,13 @@ QVariant ExperimentTable::data(const QModelIndex &index, int role) const {
             return u"la mia previsione "_s + row.myPrediction.trimmed() + u", "_s +
                    myMarkWords[std::size_t(row.myMark)];
         return data(index, Qt::DisplayRole);
+    case Qt::ToolTipRole:
+        // The machine reads decimals with the point only: where the player wrote a comma, the row
+        // shows what the machine made of it.
+        if (index.column() == InputColumn && row.input.contains(u','))
+            return u"La macchina ha letto %1: i decimali si scrivono con il punto"_s.arg(
+                numberText(readInputValue(row.input), u"."));
+        break;
     case Qt::ForegroundRole:
         if (!counted)
             return QColor(150, 150, 150);

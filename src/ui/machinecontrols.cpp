@@ -1,9 +1,11 @@
 #include "machinecontrols.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QScopedValueRollback>
@@ -48,6 +50,47 @@ private:
     }
 };
 
+// A selector as screen readers see it: named for what it chooses, whatever it shows, and the shown
+// text as its value. (Qt's own combo box takes its text as its name on Linux, so a reader would say
+// only "rosso", or the prompt's blanks.) Its list and its text box are its children, as in Qt's own.
+class SelectorAccessible : public QAccessibleWidget {
+public:
+    explicit SelectorAccessible(QComboBox *combo) : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Value)
+            return combo()->currentText().trimmed();
+        return QAccessibleWidget::text(kind);
+    }
+    int childCount() const override { return combo()->lineEdit() ? 2 : 1; }
+    QAccessibleInterface *child(int index) const override {
+        if (index == 0)
+            return QAccessible::queryAccessibleInterface(combo()->view());
+        if (index == 1 && combo()->lineEdit())
+            return QAccessible::queryAccessibleInterface(combo()->lineEdit());
+        return nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override {
+        if (!child)
+            return -1;
+        if (child->object() == combo()->view())
+            return 0;
+        return combo()->lineEdit() && child->object() == combo()->lineEdit() ? 1 : -1;
+    }
+    QStringList actionNames() const override {
+        return QStringList(showMenuAction()) + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &action) override {
+        if (action == showMenuAction() || action == pressAction())
+            combo()->showPopup();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+private:
+    QComboBox *combo() const { return static_cast<QComboBox *>(widget()); }
+};
+
 QAccessibleInterface *machineAccessible(const QString &key, QObject *object) {
     auto *widget = qobject_cast<QWidget *>(object);
     if (!widget)
@@ -63,6 +106,8 @@ QAccessibleInterface *machineAccessible(const QString &key, QObject *object) {
     // the focus, and ignore a label whose name changes.
     if (key == u"ingranix::OutputLabel")
         return new QAccessibleWidget(widget, QAccessible::Notification);
+    if (key == u"ingranix::Selector")
+        return new SelectorAccessible(static_cast<QComboBox *>(widget));
     return nullptr;
 }
 
@@ -96,6 +141,26 @@ void PanelFrame::paintEvent(QPaintEvent *) {
 
 OutputLabel::OutputLabel(const QFont &designFont, QWidget *parent) : QLabel(parent), designFont_(designFont) {
     setFont(designFont_);
+    // Reached by Tab, so that the last result can be read again; it takes no typing.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+QString OutputLabel::spokenName(const QString &caption) {
+    if (caption.isEmpty())
+        return QStringLiteral("output");
+    // Screen readers drop a lone punctuation mark: the "?" is said in words.
+    if (caption == u"?")
+        return QStringLiteral("output: punto interrogativo, calcolo impossibile");
+    return QStringLiteral("output: ") + caption;
+}
+
+void OutputLabel::paintEvent(QPaintEvent *event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(this);
+    painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
+    painter.drawRect(rect().adjusted(2, 2, -3, -3));
 }
 
 void OutputLabel::setCaption(const QString &caption) {
@@ -107,7 +172,7 @@ void OutputLabel::setCaption(const QString &caption) {
            QFontMetrics(font, this).horizontalAdvance(caption) > room)
         font.setPointSizeF(font.pointSizeF() - 1);
     setFont(font);
-    setAccessibleName(caption.isEmpty() ? QStringLiteral("output") : QStringLiteral("output: ") + caption);
+    setAccessibleName(spokenName(caption));
     // Shown anew, so that a screen reader speaks every result, even one equal to the last.
     QAccessibleEvent shown(this, QAccessible::ObjectShow);
     QAccessible::updateAccessibility(&shown);
@@ -124,8 +189,12 @@ void Selector::keyPressEvent(QKeyEvent *event) {
     // Enter on the closed selector commits the typed text, which Qt reports as an activation when
     // it names an item.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    QScopedValueRollback<bool> typed(committingTypedText_, committingTypedText_ || enter);
-    QComboBox::keyPressEvent(event);
+    {
+        QScopedValueRollback<bool> typed(committingTypedText_, committingTypedText_ || enter);
+        QComboBox::keyPressEvent(event);
+    }
+    if (enter)
+        emit enterPressed();
 }
 
 void Selector::focusOutEvent(QFocusEvent *event) {

@@ -40,12 +40,17 @@ private:
 
 // The output box. Its caption is shown whole, in a smaller font when the design's does not fit;
 // screen readers get "output: <caption>" as its name and hear every new caption, as a
-// notification, once per experiment.
+// notification, once per experiment. Tab reaches it, so the last result can be read again.
 class OutputLabel : public QLabel {
     Q_OBJECT
 public:
     OutputLabel(const QFont &designFont, QWidget *parent = nullptr);
     void setCaption(const QString &caption);
+    // "output: <caption>", with "?" said in words.
+    static QString spokenName(const QString &caption);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     QFont designFont_;
@@ -53,7 +58,9 @@ private:
 
 // An editable drop-down list where only picking an item of the list is a choice: with the mouse,
 // with the keys in the open list, or with the arrow keys on the closed selector. Text typed into
-// it and committed with Enter or by leaving it emits no chosen(); the game reads it later.
+// it and committed with Enter or by leaving it emits no chosen(); the game reads it later. Enter on
+// the closed selector also emits enterPressed(), so that the key is not lost on a player who meant
+// to run an experiment.
 class Selector : public QComboBox {
     Q_OBJECT
 public:
@@ -61,6 +68,7 @@ public:
 
 signals:
     void chosen();
+    void enterPressed();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

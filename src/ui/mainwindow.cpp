@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "adapters.h"
+#include "announcer.h"
 #include "guide/guideagent.h"
 #include "machinecontrols.h"
 #include "machinesurface.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLibrary>
 #include <QLineEdit>
@@ -56,6 +58,73 @@ QFont panelFont(double points, bool bold = true) {
     return font;
 }
 
+// The menu bar's own items ("Informazioni", "Quaderno") reached with the keys: Enter or Space runs
+// them as a click does. Qt's menu bar only does so where the style asks for Alt-key navigation, and
+// the highlight it leaves behind is taken down when the keyboard leaves the bar.
+class MenuBarKeys : public QObject {
+public:
+    MenuBarKeys(QMenuBar *bar, QWidget *home) : QObject(bar), bar_(bar), home_(home) {
+        bar->installEventFilter(this);
+        // Arrowed from an open menu onto an item without one: the keys must now reach the bar. Slid
+        // onto it with the mouse, the keyboard stays where it was.
+        connect(bar, &QMenuBar::hovered, this, [this](QAction *action) {
+            if (!action->menu() && QApplication::activePopupWidget() && byKeys_)
+                bar_->setFocus(Qt::MenuBarFocusReason);
+        });
+    }
+
+    // Its menus tell whether the player moves through them with the keys or the mouse.
+    void watch(QMenu *menu) { menu->installEventFilter(this); }
+
+    // F10: the first menu opens, and the keys stay with the bar when the arrows leave it.
+    void open(QAction *first) {
+        bar_->setFocus(Qt::MenuBarFocusReason);
+        bar_->setActiveAction(nullptr); // a highlight left from the mouse would keep the menu shut
+        bar_->setActiveAction(first);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseMove)
+            byKeys_ = event->type() == QEvent::KeyPress;
+        if (watched != bar_)
+            return false;
+        if (event->type() == QEvent::FocusOut) {
+            if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason &&
+                !QApplication::activePopupWidget())
+                bar_->setActiveAction(nullptr);
+            return false;
+        }
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        QAction *action = bar_->activeAction();
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Escape) {
+            leave();
+            return true;
+        }
+        if (!action || (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space))
+            return false;
+        if (action->menu()) {
+            bar_->setActiveAction(action); // opens it
+        } else {
+            leave(); // before the item runs, so that it may put the keyboard elsewhere
+            action->trigger();
+        }
+        return true;
+    }
+
+private:
+    void leave() {
+        bar_->setActiveAction(nullptr);
+        home_->setFocus(Qt::OtherFocusReason);
+    }
+
+    QMenuBar *bar_;
+    QWidget *home_;
+    bool byKeys_ = false;
+};
+
 } // namespace
 
 MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
@@ -78,6 +147,7 @@ MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
     buildAboutPanel(surface);
     buildMenus();
     describeForScreenReaders();
+    announcer_ = new Announcer(this);
     resize(twipsToPixels(4680), twipsToPixels(3090) + menuBar()->sizeHint().height());
     // The machine needs this much room; smaller windows would hide the controls.
     setMinimumSize(twipsToPixels(10575), twipsToPixels(8415) + menuBar()->sizeHint().height());
@@ -101,13 +171,29 @@ MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
     connect(findChild<QPushButton *>(QStringLiteral("Command1")), &QPushButton::clicked, this,
             [this] { game_->Command1_Click(); });
     connect(in1_, &QLineEdit::returnPressed, this, [this] { game_->in1_KeyPress(13); });
-    connect(combo1_, &Selector::chosen, this, [this] { game_->Combo1_Click(); });
-    connect(combo2_, &Selector::chosen, this, [this] { game_->Combo2_Click(); });
+    // The choice is said after the game has moved the keyboard to the input box: a screen reader
+    // speaks the newest thing, and the choice is what the player must hear.
+    connect(combo1_, &Selector::chosen, this, [this] {
+        game_->Combo1_Click();
+        announceChoice(combo1_);
+    });
+    connect(combo2_, &Selector::chosen, this, [this] {
+        game_->Combo2_Click();
+        announceChoice(combo2_);
+    });
+    // Enter in a selector runs nothing, but hands the keyboard to the input box, where Enter does.
+    for (Selector *selector : {combo1_, combo2_})
+        connect(selector, &Selector::enterPressed, this, [this] { in1_->setFocus(Qt::OtherFocusReason); });
     connect(timer1_, &QTimer::timeout, this, [this] { game_->Timer1_Timer(); });
     timer1_->start();
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::announceChoice(QComboBox *selector) {
+    announcer_->announce(selector->accessibleName() + QStringLiteral(": ") +
+                         selector->currentText().trimmed());
+}
 
 QGroupBox *MainWindow::makeFrame(QWidget *parent, const char *name, const QString &caption, QRect twips) {
     auto *frame = new PanelFrame(caption, {navy, QColor(90, 90, 200), 1, QPoint(9, 2), red}, parent);
@@ -268,7 +354,8 @@ void MainWindow::buildControlPanel(QWidget *surface) {
     setTabOrder(combo1_, command1);
     setTabOrder(command1, exp);
     setTabOrder(exp, in1_);
-    setTabOrder(in1_, combo2_);
+    setTabOrder(in1_, out1_);
+    setTabOrder(out1_, combo2_);
 }
 
 void MainWindow::buildAboutPanel(QWidget *surface) {
@@ -347,8 +434,9 @@ void MainWindow::buildMenus() {
     QMenu *file = bar->addMenu(QStringLiteral("file"));
     file->setObjectName(QStringLiteral("file"));
     // F10 opens the menu bar, as on most desktops, for players who cannot use the mouse.
+    auto *keys = new MenuBarKeys(bar, in1_);
     connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
-            [bar, file] { bar->setActiveAction(file->menuAction()); });
+            [keys, file] { keys->open(file->menuAction()); });
     // The desktop's usual keys, so a teacher finds save, open, print and quit where they expect.
     addItem(file, "salva", [this] { game_->salva_Click(); })->setShortcut(QKeySequence::Save);
     addItem(file, "apri", [this] { game_->apri_Click(); })->setShortcut(QKeySequence::Open);
@@ -365,6 +453,12 @@ void MainWindow::buildMenus() {
     assistant->setObjectName(QStringLiteral("Assmenu"));
     addItem(assistant, "Mostra", [this] { game_->Mostra_Click(); });
     addItem(assistant, "Nascondi", [this] { game_->Nascondi_Click(); });
+
+    for (QMenu *menu : {file, instructions, assistant}) {
+        keys->watch(menu);
+        // A screen reader names an open menu by its accessible name (Qt's default is the empty window title).
+        menu->setAccessibleName(menu->title());
+    }
 
     QAction *about = bar->addAction(QStringLiteral("Informazioni"));
     about->setObjectName(QStringLiteral("informazioni"));
@@ -405,7 +499,8 @@ void MainWindow::describeForScreenReaders() {
         {"exp", "esperimento", "Dai il numero alla macchina e guarda il risultato"},
         {"Command1", "nuovo meccanismo di calcolo", "La macchina sceglie un nuovo calcolo nascosto"},
         {"Combo1", "Livello", "Scegli il livello dei calcoli, da Livello1 a Livello4"},
-        {"Combo2", "ingranaggi", "Scegli il colore degli ingranaggi: ogni colore fa un calcolo diverso"},
+        {"Combo2", "Colore degli ingranaggi",
+         "Scegli il colore degli ingranaggi: ogni colore fa un calcolo diverso"},
         {"shock1", "ingranaggi della macchina", "Gli ingranaggi girano a ogni esperimento"},
         {"Frame1", "ingresso della macchina", "Qui si scrive il numero da dare alla macchina"},
         {"Frame2", "uscita della macchina",

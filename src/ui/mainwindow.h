@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class QComboBox;
 class QDockWidget;
 class QGroupBox;
 class QLabel;
@@ -26,6 +27,7 @@ class SystemClock;
 class DialogFileChooser;
 class DefaultLogPrinter;
 class FixedSequenceRandom;
+class Announcer;
 class OutputLabel;
 class Selector;
 
@@ -61,6 +63,7 @@ private:
     void describeForScreenReaders();
     void startUp();
     void toggleNotebook();
+    void announceChoice(QComboBox *selector); // "<selector's name>: <what it shows>"
     QGroupBox *makeFrame(QWidget *parent, const char *name, const QString &caption, QRect twips);
     QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, QRect twips);
     QPushButton *makeButton(QWidget *parent, const char *name, const QString &caption, QRect twips);
@@ -86,6 +89,7 @@ private:
     QLabel *lights_[6] = {};
     QTimer *timer1_ = nullptr;
     MoviePlayer *shock1_ = nullptr;
+    Announcer *announcer_ = nullptr;
     float label7Left_ = 1560.0f;
 
     std::unique_ptr<GuideAgent> guide_;

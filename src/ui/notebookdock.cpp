@@ -1,5 +1,6 @@
 #include "notebookdock.h"
 
+#include "announcer.h"
 #include "experimenttable.h"
 #include "files/lessonfile.h"
 #include "files/logprintout.h"
@@ -9,6 +10,7 @@
 #include "play/game.h"
 #include "twips.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
@@ -33,6 +35,7 @@ constexpr int machineWidthTwips = 10575;
 constexpr int narrowest = 300;      // pixels: the table's columns still read
 constexpr int widest = 760;         // pixels: beyond this the notebook only adds blank room
 constexpr int modelSettleMs = 1500; // a pause in the typing that makes a model worth a remark
+constexpr int typingPauseMs = 1200; // a pause this long ends a burst of typing
 
 // The notebook's dialogs: the PDF's, or the lesson's, told apart by their filter.
 class NotebookDialogChooser : public FileChooser {
@@ -96,6 +99,18 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     setFeatures(QDockWidget::DockWidgetClosable);
     setAllowedAreas(Qt::RightDockWidgetArea);
 
+    // The title bar's buttons speak the player's language too.
+    const struct {
+        const char *name;
+        const char *text;
+    } titleButtons[] = {{"qt_dockwidget_closebutton", "Chiudi il quaderno"},
+                        {"qt_dockwidget_floatbutton", "Stacca il quaderno"}};
+    for (const auto &button : titleButtons)
+        if (auto *found = findChild<QAbstractButton *>(QString::fromLatin1(button.name))) {
+            found->setAccessibleName(QString::fromUtf8(button.text));
+            found->setToolTip(QString::fromUtf8(button.text));
+        }
+
     notebook_.setCurrentSettings(game.settings());
     for (const LoggedExperiment &experiment : game.experiments())
         notebook_.addExperiment(experiment);
@@ -155,6 +170,9 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     tableView_->setModel(table_);
     tableView_->setSelectionBehavior(QAbstractItemView::SelectRows);
     tableView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab goes on to the next control; the arrows move inside the table.
+    tableView_->setTabKeyNavigation(false);
+    tableView_->installEventFilter(this);
     tableView_->setWordWrap(false);
     // Fixed row heights and column widths: a thousand rows cost no measuring.
     tableView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -221,6 +239,20 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     layout->addLayout(saveRow);
     layout->addLayout(lessonRow);
     setWidget(panel);
+    // The plot takes the focus too, so that a screen reader reaches its description.
+    plot_->setFocusPolicy(Qt::StrongFocus);
+    setTabOrder(modelField_, myPrediction_);
+    setTabOrder(myPrediction_, tableView_);
+    setTabOrder(tableView_, plot_);
+    setTabOrder(plot_, saveButton_);
+    setTabOrder(saveButton_, saveLessonButton_);
+    setTabOrder(saveLessonButton_, openLessonButton_);
+
+    // What changes as the player types is told to screen readers once the typing pauses.
+    announcer_ = new Announcer(panel);
+    speakTimer_.setSingleShot(true);
+    speakTimer_.setInterval(typingPauseMs);
+    connect(&speakTimer_, &QTimer::timeout, this, &NotebookDock::announceChanges);
 
     connect(modelField_, &QLineEdit::textChanged, this, &NotebookDock::modelTextChanged);
     // Not at every keystroke: "x" on the way to "x - 3" is not the player's model yet.
@@ -233,8 +265,6 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     connect(openLessonButton_, &QPushButton::clicked, this, &NotebookDock::openLesson);
     // Enter here runs the experiment as Enter in the input box does, through the game.
     connect(myPrediction_, &QLineEdit::returnPressed, this, [this] { game_.in1_KeyPress(13); });
-    setTabOrder(modelField_, myPrediction_);
-    setTabOrder(myPrediction_, tableView_);
     connect(in1_, &QLineEdit::textChanged, this, &NotebookDock::showPrediction);
     // The game reads the level from the selector's text, typed or chosen.
     connect(combo1, &QComboBox::editTextChanged, this, &NotebookDock::settingsChanged);
@@ -249,8 +279,21 @@ NotebookDock::~NotebookDock() {
     game_.setObserver(nullptr);
 }
 
+bool NotebookDock::eventFilter(QObject *watched, QEvent *event) {
+    // Entering the table, the keyboard lands on a row that shows: the newest one, unless the player
+    // has already moved inside the table.
+    if (watched == tableView_ && event->type() == QEvent::FocusIn && table_->rowCount() > 0) {
+        QModelIndex current = tableView_->currentIndex();
+        if (!current.isValid())
+            current = table_->index(table_->rowCount() - 1, 0);
+        tableView_->setCurrentIndex(current);
+        tableView_->scrollTo(current);
+    }
+    return QDockWidget::eventFilter(watched, event);
+}
+
 void NotebookDock::setFileChooser(std::unique_ptr<FileChooser> chooser) {
-    chooser_ = std::move(chooser);
+    chooser_ = chooser ? std::move(chooser) : std::make_unique<NotebookDialogChooser>(this);
 }
 
 void NotebookDock::toggle() {
@@ -360,6 +403,7 @@ void NotebookDock::modelTextChanged(const QString &text) {
 void NotebookDock::refreshSummary() {
     summary_->setText(notebook_.summaryText());
     refreshKinds();
+    speakTimer_.start();
 }
 
 void NotebookDock::refreshKinds() {
@@ -389,6 +433,19 @@ void NotebookDock::coach(notebook::CoachEvent event) {
         coach_.spoken(notebook_, *remark);
 }
 
+void NotebookDock::announceChanges() {
+    // Only what is new since the last announcement; a mistake first, as it is what the player must fix.
+    const auto &error = notebook_.model().error();
+    const QStringList now = {error ? error->message : QString(), summary_->text(), prediction_->text()};
+    QStringList news;
+    for (qsizetype i = 0; i < now.size(); ++i)
+        if (!now[i].isEmpty() && now[i] != spoken_.value(i))
+            news << now[i];
+    spoken_ = now;
+    if (!news.isEmpty() && isVisible())
+        announcer_->announce(news.join(QStringLiteral(". ")), Announcer::Politeness::Polite);
+}
+
 void NotebookDock::refreshPlot() {
     if (!isVisible()) {
         plotStale_ = true;
@@ -400,18 +457,20 @@ void NotebookDock::refreshPlot() {
 
 void NotebookDock::showModelError() {
     const auto &error = notebook_.model().error();
+    // Screen readers hear the mistake through announceChanges(): a changed description of the field
+    // being typed in is an event Orca 43 cannot speak.
+    speakTimer_.start();
     if (!error) {
         modelMessage_->clear();
-        modelField_->setAccessibleDescription(QString());
         return;
     }
     modelMessage_->setText(error->message.toHtmlEscaped() + QStringLiteral("<br>") +
                            markedExcerpt(notebook_.model().text(), error->position, error->length));
-    modelField_->setAccessibleDescription(error->message);
 }
 
 void NotebookDock::showPrediction() {
     prediction_->setText(notebook_.predictionText(in1_->text()));
+    speakTimer_.start();
 }
 
 void NotebookDock::showEvent(QShowEvent *event) {

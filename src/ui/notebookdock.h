@@ -5,6 +5,7 @@
 #include "play/interfaces.h"
 
 #include <QDockWidget>
+#include <QTimer>
 
 #include <memory>
 
@@ -17,6 +18,7 @@ class QTableView;
 
 namespace ingranix {
 
+class Announcer;
 class ExperimentTable;
 class Game;
 class NotebookPlot;
@@ -33,8 +35,8 @@ public:
     NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComboBox *combo1, QWidget *parent);
     ~NotebookDock() override;
 
-    // Where "Salva PDF", "Salva lezione..." and "Apri lezione..." ask for a file name; by default the usual
-    // dialogs.
+    // Where "Salva PDF", "Salva lezione..." and "Apri lezione..." ask for a file name; by default (or null)
+    // the usual dialogs.
     void setFileChooser(std::unique_ptr<FileChooser> chooser);
 
     // Opens the notebook at the window's right, beside the machine, or closes it; nothing is lost.
@@ -56,6 +58,7 @@ public:
     void openLesson();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
@@ -68,6 +71,7 @@ private:
     void showPrediction();
     void refreshKinds();
     void coach(notebook::CoachEvent event);
+    void announceChanges();
 
     Game &game_;
     const Board &board_;
@@ -88,6 +92,9 @@ private:
     NotebookPlot *plot_ = nullptr;
     QPushButton *saveButton_ = nullptr;
     QLabel *saveMessage_ = nullptr;
+    Announcer *announcer_ = nullptr;
+    QTimer speakTimer_;
+    QStringList spoken_; // the mistake, summary and prediction last announced
     QPushButton *saveLessonButton_ = nullptr;
     QPushButton *openLessonButton_ = nullptr;
     QLabel *lessonMessage_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include <QAreaSeries>
 #include <QCategoryAxis>
+#include <QFontMetricsF>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <optional>
 
@@ -99,6 +101,26 @@ std::vector<double> roundTicks(double low, double high, int wanted) {
         const double tick = first + i * step;
         ticks.push_back(std::abs(tick) < step * 1e-9 ? 0.0 : tick);
         if (tick >= high)
+            break;
+    }
+    return ticks;
+}
+
+// The most round steps an axis is given; fewer where the plot is small.
+constexpr int mostSteps = 6;
+// Room Qt Charts keeps around each axis label, and the room the legend, the titles and the other
+// axis's labels take from the plot's size, in lines of text.
+constexpr qreal labelRoom = 6;
+constexpr qreal linesAroundVertically = 5;
+constexpr qreal linesAroundHorizontally = 2;
+
+// Round ticks for [low, high], as many as `fits` allows (one step at least).
+std::vector<double> fittingTicks(double low, double high,
+                                 const std::function<bool(const std::vector<double> &)> &fits) {
+    std::vector<double> ticks;
+    for (int wanted = mostSteps; wanted >= 1; --wanted) {
+        ticks = roundTicks(low, high, wanted);
+        if (fits(ticks))
             break;
     }
     return ticks;
@@ -226,7 +248,17 @@ void NotebookPlot::showModel(const notebook::Notebook &notebook) {
         }
     }
     updateAxes();
+    placePoints();
+}
 
+void NotebookPlot::resizeEvent(QResizeEvent *event) {
+    QChartView::resizeEvent(event);
+    // A new size may hold more or fewer labels; the marks follow the axes.
+    updateAxes();
+    placePoints();
+}
+
+void NotebookPlot::placePoints() {
     auto points = [this](const std::vector<double> &values) {
         QList<QPointF> list;
         list.reserve(qsizetype(values.size()));
@@ -269,8 +301,23 @@ void NotebookPlot::updateAxes() {
     if (yLow > yHigh)
         yLow = 0, yHigh = 10;
 
-    std::vector<double> xTicks = roundTicks(xLow, xHigh, 6);
-    std::vector<double> yTicks = roundTicks(yLow, yHigh, 6);
+    // Each label needs its own room along its axis, the half steps at the ends and the "?" band too.
+    const QFontMetricsF metrics(yAxis_->labelsFont());
+    const qreal tall = std::max(0.0, height() - linesAroundVertically * metrics.lineSpacing() - 30);
+    const std::vector<double> yTicks = fittingTicks(yLow, yHigh, [&](const std::vector<double> &ticks) {
+        return qreal(ticks.size() + (impossible ? 2 : 1)) * (metrics.height() + labelRoom) <= tall;
+    });
+    qreal widestY = metrics.horizontalAdvance(QStringLiteral("?"));
+    for (double tick : yTicks)
+        widestY = std::max(widestY, metrics.horizontalAdvance(numberText(tick, separator_)));
+    const qreal wide =
+        std::max(0.0, width() - widestY - linesAroundHorizontally * metrics.lineSpacing() - 30);
+    const std::vector<double> xTicks = fittingTicks(xLow, xHigh, [&](const std::vector<double> &ticks) {
+        qreal widest = 0;
+        for (double tick : ticks)
+            widest = std::max(widest, metrics.horizontalAdvance(numberText(tick, separator_)));
+        return qreal(ticks.size() + 1) * (widest + labelRoom) <= wide;
+    });
     const double yStep = yTicks.size() > 1 ? yTicks[1] - yTicks[0] : 1.0;
     const double band = yTicks.back() + yStep;
     // Axes are laid out again only when their labels change: most keystrokes keep them.

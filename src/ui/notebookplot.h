@@ -19,7 +19,7 @@ class Notebook;
 
 // Output against input for the experiments that count, the model's values over them in another mark,
 // and "?" on a band of its own above the numbers. Axis labels are written as the machine writes
-// numbers.
+// numbers, as many as the plot's size has room for: Qt Charts shows a label without room as "...".
 class NotebookPlot : public QChartView {
     Q_OBJECT
 public:
@@ -39,8 +39,12 @@ public:
     double bandValue() const { return band_; }
     bool showsBand() const { return bandShown_; }
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     void updateAxes();
+    void placePoints(); // the marks, where the axes now put them
 
     QLineSeries *bandLower_ = nullptr;
     QLineSeries *bandUpper_ = nullptr;

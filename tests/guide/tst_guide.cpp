@@ -7,6 +7,7 @@
 #include "guide/guidevoice.h"
 #include "guide/guidewindows.h"
 #include "guide/scripts.h"
+#include "guide/speechtext.h"
 
 #include <QLineEdit>
 #include <QScreen>
@@ -259,6 +260,62 @@ private slots:
         QVERIFY(!GuideAgent().hasVoice()); // the game's own voice waits for its engine's answer
     }
 
+    void everySentenceStaysWhole_data() {
+        QTest::addColumn<QStringList>("speeches"); // spoken in a row, without a voice
+        QTest::newRow("one word") << QStringList{u"Ciao"_s};
+        QTest::newRow("the next speech begins with a pause")
+            << QStringList{u"Dunque.\\pau=100\\devi scoprire il calcolo.....eseguito dalla macchina."_s,
+                           u"\\pau=100\\Ricorda!"_s};
+        QTest::newRow("a pause alone follows")
+            << QStringList{u"? punto interrogativo = calcolo impossibile per quell'input."_s, u"\\Pau=300"_s};
+    }
+    void everySentenceStaysWhole() {
+        // Each sentence is shown whole, last word too, and stays long enough to be read before the next
+        // one replaces it or the balloon goes.
+        QFETCH(QStringList, speeches);
+        auto guide = makeGuide(false);
+        QElapsedTimer clock;
+        clock.start();
+        QList<std::pair<qint64, QString>> shown;
+        connect(guide.get(), &GuideAgent::balloonTextChanged, this, [&](const QString &text) {
+            shown.append({clock.elapsed(), text});
+        });
+        for (const QString &speech : speeches)
+            guide->speak(speech);
+        QVERIFY(waitIdle(*guide));
+        QTRY_VERIFY_WITH_TIMEOUT(guide->balloonText().isEmpty(), 10000);
+        for (const QString &speech : speeches) {
+            const QString whole = speech::displayText(speech);
+            if (whole.isEmpty())
+                continue;
+            const auto at =
+                std::find_if(shown.begin(), shown.end(), [&](const auto &s) { return s.second == whole; });
+            QVERIFY2(at != shown.end() && at + 1 != shown.end(), qPrintable(whole));
+            const qint64 stayed = (at + 1)->first - at->first;
+            QVERIFY2(stayed >= GuideAgent::readingMs(whole) - 30, qPrintable(QString::number(stayed)));
+        }
+        QVERIFY(GuideAgent::readingMs(u"Ciao"_s) == 1500 && GuideAgent::readingMs(QString(50, u'a')) == 3000);
+    }
+
+    void screenReaderSpeaksAlone() {
+        // While a screen reader runs, the game's voice says nothing and never stops speech (which would stop
+        // the reader's too); the balloon, which the reader speaks, still shows every sentence.
+        auto *voice = new FakeVoice; // silent: the deadline passes
+        auto guide = makeGuide(false, voice);
+        guide->setScreenReaderRunning(true);
+        guide->speak(u"Benvenuti alla ingranix1 1"_s);
+        QTRY_COMPARE(guide->balloonText(), u"Benvenuti alla ingranix1 1"_s);
+        guide->speak(u"la prima cosa da fare"_s);
+        QVERIFY(waitIdle(*guide));
+        guide->stopAll();
+        QVERIFY(voice->said.isEmpty() && voice->stops == 0);
+        // Once the reader has gone, the voice speaks again.
+        guide->setScreenReaderRunning(false);
+        guide->speak(u"uno"_s);
+        QVERIFY(waitIdle(*guide));
+        QCOMPARE(voice->said, QStringList{u"uno"_s});
+    }
+
     void stopAllCutsAndDrops_data() {
         columns<Start>(); // what the guide is doing when StopAll comes
         row("speak", Start([](GuideAgent &g) { g.speak("Una frase"); }));
@@ -372,9 +429,10 @@ private slots:
         QVERIFY2(answer.wait(30000) && guide.hasVoice(), "speech-dispatcher has no Italian voice");
         guide.show();
         QVERIFY(waitIdle(guide));
-        // It ends with its sound, seconds before the estimate from its length would end it (blanks cost the
-        // estimate time, not the voice), and is never cut by the deadline drawn from that length. A busy
-        // machine may slow the voice, so the end is measured against the sound, with room for delays.
+        // It ends with its sound and the time to read the whole sentence, seconds before the estimate from
+        // its length would end it (blanks cost the estimate time, not the voice or the reader), and is never
+        // cut by the deadline drawn from that length. A busy machine may slow the voice, so the end is
+        // measured against the sound, with room for delays.
         QString text = "Il tuo modello è valido se con esso riesci a indovinare il risultato di ogni "
                        "esperimento.";
         text.replace(' ', "    ");
@@ -384,7 +442,9 @@ private slots:
         qInfo("heard for %.2f s, the request took %.2f s, its estimate %.2f s", sound, took,
               speech::estimateMs(text) / 1000.0);
         QVERIFY2(sound > 1.0, "the speech was not heard");
-        QVERIFY2(took > sound - 0.2 && took < sound + 1.5, "the speech did not end with its sound");
+        const double reading = GuideAgent::readingMs(speech::displayText(text)) / 1000.0;
+        QVERIFY2(took > sound + reading - 0.2 && took < sound + reading + 1.5,
+                 "the speech did not end with its sound");
         QVERIFY2(took < deadline - 1.0 && guide.hasVoice(), "the voice was cut by its deadline");
         // Nascondi, two seconds into the sentence, silences the voice at once.
         const double cut = heardDuring([&] {

@@ -1,6 +1,7 @@
 #include "../cases.h"
 #include "fakes.h"
 #include "files/lessonfile.h"
+#include "mechanisms/mechanisms.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -58,6 +59,31 @@ private slots:
                  QStringList({"Label7 " + input, u"Label7 colour"_s, u"Play gestureleft"_s, reaction1,
                               u"Movie play"_s, "out1 " + caption, "List1 " + line, u"in1 "_s, u"focus"_s}));
         QCOMPARE(rig.game.experimentLog(), QStringList(line));
+    }
+
+    void decimalCommaToldOnce_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("example"); // what the guide says to write instead
+        QTest::newRow("a decimal comma") << u"3,5"_s << u"3.5"_s;
+        QTest::newRow("the player's own number") << u" -12,25 "_s << u"-12.25"_s;
+        QTest::newRow("two commas: the usual example") << u"1,2,3"_s << u"3.5"_s;
+        QTest::newRow("a backslash tag is never said") << u"2,\\pau=9\\"_s << u"3.5"_s;
+    }
+    void decimalCommaToldOnce() {
+        // Once per game, calmly, and the machine still reads the text as before ("3,5" is 3).
+        QFETCH(QString, typed);
+        QFETCH(QString, example);
+        Rig rig;
+        rig.playLevel1();
+        const QString told = u"Speak La macchina legge i decimali con il punto: scrivi "_s + example;
+        rig.experiment(typed, true);
+        QCOMPARE(rig.world.calls.filter(u"Speak"_s).value(0), told);
+        ConstantsTable constants = rig.game.mechanismConstants();
+        QCOMPARE(rig.world.out1,
+                 runMechanism(u"Livello1"_s, 1, {typed, u"rosso"_s, constants, rig.game.decimalSeparator()}));
+        rig.world.calls.clear();
+        rig.experiment(u"4,5"_s, false);
+        QVERIFY(!rig.world.calls.contains(told) && rig.world.calls.filter(u"legge i decimali"_s).isEmpty());
     }
 
     void label7Travel_data() {
@@ -159,6 +185,8 @@ private slots:
         QCOMPARE(rig.world.calls.at(0), u"Frames Livello3"_s);
         QVERIFY(rig.world.calls.at(1).startsWith(u"Speak Bene"_s));
         QCOMPARE(rig.world.calls.filter(u"Speak"_s).size(), 1);
+        // Every choice hands the keyboard back to the input box.
+        QCOMPARE(rig.world.calls.filter(u"focus"_s).size(), 32768);
     }
 
     void colourChoice_data() {

@@ -17,7 +17,7 @@ from gi.repository import GLib
 GREETING = "Benvenuti alla ingranix1 1"
 
 # What a screen reader finds in the machine, depth first: (role, name), each frame followed by its
-# contents. Combo boxes are named by their text (their items are not walked).
+# contents. Combo boxes are named for what they choose (their items are not walked).
 EXPECTED_MACHINE = [
     ("panel", "ingresso della macchina"),
     ("text", "input"),
@@ -30,7 +30,7 @@ EXPECTED_MACHINE = [
     ("push button", "esperimento"),
     ("push button", "nuovo meccanismo di calcolo"),
     ("combo box", "Livello"),
-    ("combo box", "ingranaggi"),
+    ("combo box", "Colore degli ingranaggi"),
     ("panel", "Informazioni"),
     ("push button", "chiudi"),
     ("image", "emblema di Ingranix"),
@@ -161,8 +161,12 @@ def run(game):
     level = child(panel, "combo box")
     level.queryComponent().grabFocus()
     pump(0.3)
+    del events[:]
     keys("key", "Down")  # the arrow key on the closed selector chooses Livello1
-    check(pump(5, lambda: level.name == "Livello1"), "Down on the level selector chooses Livello1", level.name)
+    check(pump(5, lambda: ("object:state-changed:showing", "notification", "Livello: Livello1", 1) in events),
+          "Down on the level selector chooses Livello1, announced with the selector's name",
+          [e for e in events if e[1] == "notification"])
+    check(level.name == "Livello", "the selector keeps its name", level.name)
 
     in1 = child(child(surface, "panel", "ingresso della macchina"), "text", "input")
     in1.queryComponent().grabFocus()

@@ -326,6 +326,8 @@ private slots:
         QTest::keyClicks(combo, typed);
         enter ? QTest::keyClick(combo, Qt::Key_Return) : control("in1")->setFocus();
         QVERIFY(combo->count() == 4 && combo->currentText() == typed);
+        // Enter runs nothing there, but is not lost: the keyboard goes to the input box.
+        QCOMPARE(QApplication::focusWidget(), control("in1"));
         QCOMPARE(game().levelChoiceCount() + game().colourChoiceCount(), 0);
         QCOMPARE(control<QGroupBox>("Frame1")->title(), u"Frame1"_s);
         QCOMPARE(game().gearColour(), colour);
@@ -344,10 +346,45 @@ private slots:
         QTRY_VERIFY(!combo->view()->isVisible());
         QVERIFY(control<QGroupBox>("Frame1")->title() == "Livello3" &&
                 control<QGroupBox>("Frame2")->title() == "Livello3" && game().levelChoiceCount() == 1);
+        // The keyboard is back in the input box: what the player types next is a number, not the level.
+        QCOMPARE(QApplication::focusWidget(), control("in1"));
+        experiment(u"7"_s, true);
+        QCOMPARE(combo->currentText(), u"Livello3"_s);
         // Each colour paints the boxes.
         choose("Combo2", 0);
         const QImage box = control("in1")->grab().toImage();
         QCOMPARE(box.pixelColor(box.width() / 2, 6), QColor(255, 0, 0));
+        choose("Combo2", 2);
+    }
+
+    void screenReadersHearNamesAndChoices() {
+        // Each selector keeps its name, its text is its value; a choice is said with the selector's name,
+        // once the keyboard is back in the input box. Menus are named; "?" is said in words, and the output
+        // box, reached by Tab, can be read again.
+        const auto accessible = [this](const char *name) {
+            return QAccessible::queryAccessibleInterface(control(name));
+        };
+        choose("Combo2", 0);
+        QCOMPARE(QApplication::focusWidget(), control("in1"));
+        QCOMPARE(control("annunci")->accessibleName(), u"Colore degli ingranaggi: rosso"_s);
+        QVERIFY(accessible("Combo2")->text(QAccessible::Name) == u"Colore degli ingranaggi" &&
+                accessible("Combo2")->text(QAccessible::Value) == u"rosso");
+        choose("Combo1", 2);
+        QCOMPARE(control("annunci")->accessibleName(), u"Livello: Livello3"_s);
+        QVERIFY(accessible("Combo1")->text(QAccessible::Name) == u"Livello" &&
+                accessible("Combo1")->text(QAccessible::Value) == u"Livello3");
+        for (const char *menu : {"file", "istruzioni", "Assmenu"})
+            QCOMPARE(accessible(menu)->text(QAccessible::Name), control<QMenu>(menu)->title());
+        auto *out1 = control<OutputLabel>("out1");
+        const QString shown = out1->text();
+        out1->setCaption(u"?"_s);
+        QCOMPARE(accessible("out1")->text(QAccessible::Name),
+                 u"output: punto interrogativo, calcolo impossibile"_s);
+        out1->setCaption(shown);
+        QTest::keyClick(control("in1"), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), out1);
+        QTest::keyClicks(out1, u"5"_s); // it takes no typing
+        QCOMPARE(out1->text(), shown);
         choose("Combo2", 2);
     }
 
@@ -417,13 +454,13 @@ private slots:
             QCOMPARE(window_->focusWidget(), control("Label6"));
             if (way == 1)
                 control("in1")->setFocus();
-            for (int i = 0; way == 1 && i < 10 && window_->focusWidget() != control("Label6"); ++i)
+            for (int i = 0; way == 1 && i < 20 && window_->focusWidget() != control("Label6"); ++i)
                 QTest::keyClick(window_->focusWidget(), Qt::Key_Tab);
             QVERIFY(way != 2 || activate());
             way == 0   ? QTest::mouseClick(control("Label6"), Qt::LeftButton)
             : way == 1 ? QTest::keyClick(control("Label6"), Qt::Key_Space)
                        : QTest::keyClick(window_->focusWidget(), Qt::Key_Escape);
-            QVERIFY(!control("Frame4")->isVisible());
+            QVERIFY2(!control("Frame4")->isVisible(), qPrintable(QString::number(way)));
             QCOMPARE(window_->focusWidget(), control("in1"));
         }
         // F10 opens the file menu.
@@ -437,6 +474,72 @@ private slots:
             clickMenu("Assmenu", item);
             QTRY_VERIFY_WITH_TIMEOUT(window_->guide().isShownOnScreen() == (item[0] == 'M'), 20000);
         }
+    }
+
+    void menuBarItemsRunByKeys_data() {
+        QTest::addColumn<QString>("item"); // an item of the menu bar itself
+        QTest::addColumn<int>("key");
+        QTest::newRow("Informazioni, Enter") << u"informazioni"_s << int(Qt::Key_Return);
+        QTest::newRow("Informazioni, Space") << u"informazioni"_s << int(Qt::Key_Space);
+        QTest::newRow("Quaderno, Enter") << u"quaderno"_s << int(Qt::Key_Return);
+    }
+    void menuBarItemsRunByKeys() {
+        // Reached with F10 and the arrows, the key runs the item as a click does; nothing stays highlighted
+        // and the key does not fall into the input box.
+        QFETCH(QString, item);
+        QFETCH(int, key);
+        if (item == u"quaderno" && QGuiApplication::platformName() == u"offscreen")
+            QSKIP("the module is loaded in the runs on Xvfb");
+        QMenuBar *bar = window_->menuBar();
+        QTRY_VERIFY(activate() &&
+                    QApplication::activeWindow() == window_.get()); // a menu just closed may hold it
+        control("in1")->setFocus();
+        QTest::keyClick(control("in1"), Qt::Key_F10);
+        QTRY_VERIFY(control<QMenu>("file")->isVisible());
+        auto *action = control<QAction>(qPrintable(item));
+        for (int i = 0; i < 6 && bar->activeAction() != action; ++i) {
+            QWidget *popup = QApplication::activePopupWidget();
+            QTest::keyClick(popup ? popup : QApplication::focusWidget(), Qt::Key_Right);
+        }
+        QTRY_VERIFY(bar->activeAction() == action && !QApplication::activePopupWidget());
+        QSignalSpy guide(&window_->guide(), &GuideAgent::requestStarted);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        QVERIFY(!bar->activeAction() && guide.isEmpty());
+        if (item == u"informazioni") {
+            QTRY_VERIFY(control("Frame4")->isVisible());
+            QTest::keyClick(control("Label6"), Qt::Key_Escape);
+        } else {
+            auto *notebook = window_->findChild<QDockWidget *>(u"quadernoDock"_s);
+            QTRY_VERIFY(notebook && notebook->isVisible());
+            QTest::keyClick(window_.get(), Qt::Key_F2);
+            QTRY_VERIFY(!notebook->isVisible());
+        }
+        QCOMPARE(QApplication::focusWidget(), control("in1"));
+    }
+
+    void clicksPassThroughTheGuide() {
+        // Where the guide's balloon lies over a control of the machine, a real click on the display still
+        // reaches the control.
+        const QString xdotool = QStandardPaths::findExecutable(u"xdotool"_s);
+        if (QGuiApplication::platformName() != u"xcb" || xdotool.isEmpty() || !fault().isEmpty())
+            QSKIP("needs an X display and xdotool");
+        GuideAgent &guide = window_->guide();
+        guide.stopAll();
+        guide.show();
+        auto *exp = control<QPushButton>("exp");
+        const QPoint target = exp->mapToGlobal(exp->rect().center());
+        // The balloon stands above the wizard, centred on him.
+        guide.moveTo(qint16(target.x() - guide.width() / 2), qint16(target.y() + 20));
+        guide.speak(u"Bene adesso scegli un colore dal menù ingranaggi e poi premi esperimento"_s);
+        QWidget *balloon = guide.balloonWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(balloon->isVisible() && balloon->geometry().contains(target), 10000);
+        QSignalSpy clicked(exp, &QPushButton::clicked);
+        const QPoint pixel = target * window_->devicePixelRatio(); // xdotool counts the screen's pixels
+        QProcess::execute(xdotool, {u"mousemove"_s, QString::number(pixel.x()), QString::number(pixel.y()),
+                                    u"click"_s, u"1"_s});
+        QTRY_COMPARE(clicked.size(), 1);
+        QVERIFY(balloon->isVisible());
+        guide.stopAll();
     }
 
     // Things go while the game plays: its pictures, movies and guide file, a folder while the file
@@ -624,6 +727,32 @@ private slots:
         QCOMPARE(rowText(2), "12|" + minus(12) + u"||"_s + minus(12) + "|✓|");
     }
 
+    void tabMovesThroughTheNotebook() {
+        // Tab goes from control to control, into the table and out of it, back to the machine, and
+        // Shift+Tab back again; the row the keyboard lands on in the table shows, and the arrows move it.
+        auto *view = control<QTableView>("esperimenti");
+        view->setCurrentIndex(QModelIndex());
+        view->scrollToTop();
+        control("modello")->setFocus();
+        QStringList visited;
+        for (int i = 0; i < 8 && dock()->isAncestorOf(QApplication::focusWidget()); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(visited.mid(0, 3), QStringList({u"esperimenti"_s, u"grafico"_s, u"salvaPdf"_s}));
+        QVERIFY2(window_->centralWidget()->isAncestorOf(QApplication::focusWidget()),
+                 qPrintable(visited.join(u' ')));
+        for (qsizetype i = 1; i < visited.size(); ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), view);
+        QCOMPARE(view->currentIndex().row(), table()->rowCount() - 1);
+        QTest::keyClick(view, Qt::Key_Up);
+        QCOMPARE(view->currentIndex().row(), table()->rowCount() - 2);
+        QVERIFY(view->viewport()->rect().contains(view->visualRect(view->currentIndex())));
+        QVERIFY(view->selectionModel()->isRowSelected(view->currentIndex().row(), QModelIndex()));
+        control("in1")->setFocus();
+    }
+
     void otherSettingsGreyRows_data() {
         columns<QString, int>(); // selector, item (-1: a level name is typed)
         row("another colour", u"Combo2"_s, 0);
@@ -659,6 +788,48 @@ private slots:
         QVERIFY(control<QLineEdit>("modello")->text() == model && table()->rowCount() == 5);
         QCOMPARE(rowText(4), "30|" + minus(30) + u"||"_s + minus(30) + "|✓|previsione");
         QCOMPARE(dock()->plot()->outputPoints().size(), 4);
+    }
+
+    void plotNumbersAreWhole_data() {
+        QTest::addColumn<QSize>("window");
+        QTest::addColumn<int>("notebook"); // its width; 0: the narrowest the window allows
+        QTest::newRow("1366x768, the notebook narrowest") << QSize(1366, 740) << 0;
+        QTest::newRow("1366x768, the notebook wide") << QSize(1366, 740) << 560;
+        QTest::newRow("1280x1024") << QSize(1280, 990) << 400;
+        QTest::newRow("a short window") << QSize(1100, 620) << 0;
+    }
+    void plotNumbersAreWhole() {
+        // Every number on the plot's axes is shown whole, on screen and in the picture the PDF takes.
+        QFETCH(QSize, window);
+        QFETCH(int, notebook);
+        const QRect before = window_->geometry();
+        window_->resize(window);
+        const int width = notebook > 0 ? notebook : 300;
+        window_->resizeDocks({dock()}, {width}, Qt::Horizontal);
+        QTest::qWait(200);
+        NotebookPlot *plot = dock()->plot();
+        QStringList labels, cut;
+        for (QGraphicsItem *item : plot->scene()->items()) {
+            if (item->type() != QGraphicsTextItem::Type || !item->isVisible())
+                continue;
+            const QString text = static_cast<QGraphicsTextItem *>(item)->toPlainText();
+            labels << text;
+            if (text.contains(u"..."_s) || text.contains(u'…'))
+                cut << text;
+        }
+        // INGRANIX_WG_PICTURES: a folder that keeps the window and the saved PDF at each size, to look at.
+        if (const QString folder = qEnvironmentVariable("INGRANIX_WG_PICTURES"); !folder.isEmpty()) {
+            const QString name =
+                folder + u'/' + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'_');
+            window_->grab().save(name + u".png"_s);
+            dock()->setFileChooser(std::make_unique<FixedChooser>(name));
+            dock()->savePdf();
+            dock()->setFileChooser(nullptr);
+        }
+        window_->setGeometry(before);
+        QVERIFY2(labels.size() >= 6 && cut.isEmpty(),
+                 qPrintable(labels.join(u' ') + u" | plot "_s + QString::number(plot->width()) + u'x' +
+                            QString::number(plot->height())));
     }
 
     void savesPdfThroughTheDialog() {
@@ -698,6 +869,28 @@ private slots:
         for (QAbstractAxis *axis : dock()->plot()->chart()->axes())
             QVERIFY(std::isfinite(qobject_cast<QCategoryAxis *>(axis)->min()) &&
                     std::isfinite(qobject_cast<QCategoryAxis *>(axis)->max()));
+    }
+
+    void notebookSpeaksAndShowsTheReading() {
+        // A comma in the input: the row tells how the machine read it. What changed is announced once the
+        // typing pauses, the summary too.
+        experiment(u"3,5"_s, true);
+        const int last = table()->rowCount() - 1;
+        QCOMPARE(table()->index(last, ExperimentTable::InputColumn).data(Qt::ToolTipRole).toString(),
+                 u"La macchina ha letto 3: i decimali si scrivono con il punto"_s);
+        QVERIFY(table()->index(last - 1, ExperimentTable::InputColumn).data(Qt::ToolTipRole).isNull());
+        auto *announcer = dock()->findChild<QWidget *>(u"annunci"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(announcer->accessibleName().contains(control<QLabel>("riepilogo")->text()),
+                                 5000);
+        QTest::keyClicks(control("modello"), u" +"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            announcer->accessibleName().startsWith(dock()->notebook().model().error()->message), 5000);
+        QTest::keyClick(control("modello"), Qt::Key_Backspace);
+        QTest::keyClick(control("modello"), Qt::Key_Backspace);
+        // The title bar's buttons are named in Italian.
+        auto *close = dock()->findChild<QAbstractButton *>(u"qt_dockwidget_closebutton"_s);
+        QCOMPARE(QAccessible::queryAccessibleInterface(close)->text(QAccessible::Name),
+                 u"Chiudi il quaderno"_s);
     }
 
     // A lesson saved, another game played, the lesson opened: the notebook and the log are back. A file

@@ -17,7 +17,8 @@ if [[ "${1:-}" == "--tests" ]]; then
   # llvm brings llvm-symbolizer, which turns the fuzzer's and the sanitizers' reports into source lines.
   packages+=(xvfb xauth cups cups-bsd poppler-utils clang libclang-rt-dev llvm clang-format
              appstream dpkg-dev file desktop-file-utils strace xdotool lintian
-             openbox x11-utils at-spi2-core dbus-x11 python3-pyatspi pulseaudio pulseaudio-utils sox)
+             openbox x11-utils at-spi2-core dbus-x11 python3-pyatspi pulseaudio pulseaudio-utils sox
+             orca)
 fi
 
 missing=()
