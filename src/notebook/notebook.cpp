@@ -71,7 +71,8 @@ void Notebook::clear() {
     recount();
 }
 
-void Notebook::addExperiments(const std::vector<LoggedExperiment> &experiments, const QStringList &myPredictions) {
+void Notebook::addExperiments(const std::vector<LoggedExperiment> &experiments,
+                              const QStringList &myPredictions) {
     rows_.reserve(rows_.size() + experiments.size());
     for (std::size_t i = 0; i < experiments.size(); ++i)
         rows_.push_back(makeRow(experiments[i], myPredictions.value(qsizetype(i))));

@@ -56,7 +56,8 @@ public:
     void clear(); // a new mechanism empties the log
     // A whole log at once (an opened lesson), after the rows there are: the totals are counted once.
     // myPredictions: the player's own, one per experiment in the same order (missing ones: none).
-    void addExperiments(const std::vector<LoggedExperiment> &experiments, const QStringList &myPredictions = {});
+    void addExperiments(const std::vector<LoggedExperiment> &experiments,
+                        const QStringList &myPredictions = {});
     // Returns true when the settings really changed (and rows may count differently).
     bool setCurrentSettings(const MachineSettings &settings);
 

@@ -10,12 +10,8 @@ lessonfile::Lesson lessonOf(const Notebook &notebook, const MechanismState &mach
     lesson.experiments.reserve(std::size_t(notebook.rowCount()));
     for (int i = 0; i < notebook.rowCount(); ++i) {
         const LoggedExperiment &e = notebook.experiment(i);
-        lesson.experiments.push_back({e.input,
-                                      e.output,
-                                      e.settings.levelText,
-                                      e.settings.gearColour,
-                                      e.settings.mechanismIndex,
-                                      e.settings.constants,
+        lesson.experiments.push_back({e.input, e.output, e.settings.levelText, e.settings.gearColour,
+                                      e.settings.mechanismIndex, e.settings.constants,
                                       notebook.model().isValid() && i >= notebook.firstPrediction(),
                                       notebook.row(i).myPrediction});
     }
