@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 
 namespace {
 
@@ -27,6 +28,12 @@ int main(int argc, char *argv[]) {
 
     ingranix::MainWindow window(findResourceFolder());
     ingranix::QuitAfterFirstPaint::installOn(window.centralWidget());
+    // The view (zoom, fitting, the notebook's width) is kept where the desktop keeps a program's
+    // settings; the game itself starts afresh every time.
+    QSettings settings(QStringLiteral("Ingranix"), QStringLiteral("Ingranix"));
+    window.applyViewSettings(ingranix::zoom::readSettings(settings));
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window,
+                     [&] { ingranix::zoom::writeSettings(settings, window.viewSettings()); });
     window.showMaximized();
     return app.exec();
 }
