@@ -39,11 +39,15 @@ const QColor red(255, 0, 0);
 constexpr int touchHeight = 40;
 
 // The Frame3 buttons' raised blue look, sunk while pressed and ringed in yellow with the focus.
-const QString commandButtonRules =
-    QStringLiteral("QPushButton { background-color: rgb(0,0,192); color: white;"
-                   " border: 2px outset rgb(80,80,255); border-radius: 4px; }"
-                   "QPushButton:pressed { border-style: inset; background-color: rgb(0,0,150); }"
-                   "QPushButton:focus { border-color: rgb(255,220,0); }");
+// Its border and corners grow with the zoom.
+QString commandButtonRules(double zoom = 1.0) {
+    return QStringLiteral("QPushButton { background-color: rgb(0,0,192); color: white;"
+                          " border: %1px outset rgb(80,80,255); border-radius: %2px; }"
+                          "QPushButton:pressed { border-style: inset; background-color: rgb(0,0,150); }"
+                          "QPushButton:focus { border-color: rgb(255,220,0); }")
+        .arg(std::lround(2 * zoom))
+        .arg(std::lround(4 * zoom));
+}
 
 // One colour of a widget's palette; a background colour is also filled in behind the widget.
 void setRoleColour(QWidget *widget, QPalette::ColorRole role, const QColor &value) {
@@ -158,8 +162,7 @@ MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
     setMinimumSize(twipsToPixels(10575), twipsToPixels(8415) + menuBar()->sizeHint().height());
     // The designed fonts, as set above, are what every zoom scales.
     for (Placed &entry : placed_)
-        if (entry.widget->testAttribute(Qt::WA_SetFont))
-            entry.points = entry.widget->font().pointSizeF();
+        entry.points = entry.widget->font().pointSizeF();
     surface->installEventFilter(this);
     setProperty("machineWidth", machineSize().width());
     setProperty("machineMinimumWidth", machineSize().width());
@@ -340,8 +343,8 @@ void MainWindow::buildControlPanel(QWidget *surface) {
     // The caption's blanks wrap it onto two lines on the original button; here the break is explicit.
     command1->setText(QStringLiteral("nuovo meccanismo\ndi calcolo"));
     command1->setProperty("designCaption", QStringLiteral("    nuovo meccanismo         di calcolo"));
-    exp->setStyleSheet(commandButtonRules);
-    command1->setStyleSheet(commandButtonRules);
+    exp->setStyleSheet(commandButtonRules());
+    command1->setStyleSheet(commandButtonRules());
     combo1_ = makeSelector(frame3_, "Combo1", QStringLiteral("                Livello"),
                            {QStringLiteral("Livello1"), QStringLiteral("Livello2"),
                             QStringLiteral("Livello3"), QStringLiteral("Livello4")},
@@ -551,7 +554,6 @@ zoom::ViewSettings MainWindow::viewSettings() const {
 
 void MainWindow::applyViewSettings(const zoom::ViewSettings &view) {
     notebookWidth_ = view.notebookWidth;
-    setProperty("notebookWidth", notebookWidth_);
     if (view.fit)
         setFitToWindow(true);
     else
@@ -589,6 +591,9 @@ void MainWindow::applyZoom(double zoom) {
             if (widget == label7_)
                 twips.moveLeft(int(std::lround(label7Left_)));
             QRect pixels = twipsRect(twips, zoom);
+            // The style widens the selectors' arrows by it, as they take their new size.
+            if (qobject_cast<QComboBox *>(widget))
+                widget->setProperty(WindowStyle::zoomProperty, zoom);
             // On a whiteboard a finger needs at least this much: the selectors grow downwards into
             // the room the panel has below them.
             if (zoom >= 1.5 && qobject_cast<QComboBox *>(widget))
@@ -605,6 +610,8 @@ void MainWindow::applyZoom(double zoom) {
             if (auto *frame = qobject_cast<PanelFrame *>(widget))
                 frame->setZoom(zoom);
         }
+        for (const char *name : {"exp", "Command1"})
+            findChild<QPushButton *>(QString::fromLatin1(name))->setStyleSheet(commandButtonRules(zoom));
         for (Selector *selector : {combo1_, combo2_})
             selector->setLeastRowHeight(zoom >= 1.5 ? touchHeight : 0);
         static_cast<MachineSurface *>(centralWidget())->setZoom(zoom);
@@ -763,6 +770,12 @@ void MainWindow::toggleNotebook() {
         if (!notebookFactory)
             return;
         notebook_.reset(notebookFactory(*game_, *board_, in1_, combo1_, this));
+        QMetaObject::invokeMethod(notebook_.get(), "setZoom", Q_ARG(double, zoom_));
+        QMetaObject::invokeMethod(notebook_.get(), "setRememberedWidth", Q_ARG(int, notebookWidth_));
+        // After the notebook's own handling of its showing and hiding: the window's least size follows
+        // the zoom, and a fitted machine the room the notebook leaves.
+        connect(notebook_.get(), &QDockWidget::visibilityChanged, this, &MainWindow::updateMinimumSize,
+                Qt::QueuedConnection);
     }
     QMetaObject::invokeMethod(notebook_.get(), "toggle");
 }

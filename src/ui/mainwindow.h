@@ -99,7 +99,7 @@ private:
     void showLight(int index, const QPixmap &design);
     void showEmblem();
 
-    // A control laid out in twips, with its designed font size (0: it takes its parent's font).
+    // A control laid out in twips, with its designed font size (0 or less: a font sized in pixels, kept).
     struct Placed {
         QPointer<QWidget> widget;
         QRect twips;
