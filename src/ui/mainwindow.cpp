@@ -615,6 +615,7 @@ void MainWindow::applyZoom(double zoom) {
         for (Selector *selector : {combo1_, combo2_})
             selector->setLeastRowHeight(zoom >= 1.5 ? touchHeight : 0);
         static_cast<MachineSurface *>(centralWidget())->setZoom(zoom);
+        guide_->setScale(zoom);
         for (int i = 0; i < 6; ++i)
             if (!lightDesigns_[i].isNull())
                 lights_[i]->setPixmap(zoomed(lightDesigns_[i]));

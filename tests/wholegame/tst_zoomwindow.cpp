@@ -3,6 +3,7 @@
 // finger hits, and the notebook beside it readable. Run (see CMakeLists.txt) on screens of 1920x1080
 // and 3840x2160, and at QT_SCALE_FACTOR=2.
 
+#include "guide/guideagent.h"
 #include "play/game.h"
 #include "ui/machinecontrols.h"
 #include "ui/mainwindow.h"
@@ -284,6 +285,27 @@ private slots:
         QCOMPARE(table->verticalHeader()->defaultSectionSize(), rowHeight);
         control<QAction>("quaderno")->trigger();
         QTRY_VERIFY(!dock->isVisible());
+    }
+
+    void guideGrowsWithTheMachine_data() {
+        QTest::addColumn<double>("zoom");
+        QTest::newRow("half") << 0.5;
+        QTest::newRow("twice") << 2.0;
+    }
+    void guideGrowsWithTheMachine() {
+        // The wizard is drawn at the zoom, and tells the game his zoomed size; his balloon's text grows too.
+        QFETCH(double, zoom);
+        GuideAgent &guide = window_->guide();
+        if (!guide.hasFigure())
+            QSKIP("the guide's character file is missing");
+        const QSize model(guide.model().width, guide.model().height);
+        zoomTo(zoom);
+        const QSize shown = guide.figureWindow()->size();
+        QCOMPARE(shown, model * zoom);
+        QCOMPARE(QSize(guide.width(), guide.height()), shown);
+        QCOMPARE(guide.balloonWindow()->font().pointSizeF(), guide.balloonFont().pointSizeF() * zoom);
+        zoomTo(1.0);
+        QCOMPARE(guide.figureWindow()->size(), model);
     }
 
     void viewIsRemembered_data() {
