@@ -3,7 +3,7 @@
 controls and nothing decorative, the guide's balloon spoken as a notification, and the output of
 an experiment typed on the keyboard, with the event a screen reader speaks.
 
-Usage (inside xvfb-run and a D-Bus session with the accessibility bus): a11y.py <program>
+Usage (on an X display, in a D-Bus session with the accessibility bus): a11y.py <program>
 """
 import os
 import signal
