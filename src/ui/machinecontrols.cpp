@@ -153,7 +153,10 @@ void installMachineAccessibility() {
 }
 
 PanelFrame::PanelFrame(const QString &title, const Look &look, QWidget *parent)
-    : QGroupBox(title, parent), look_(look) {}
+    : QGroupBox(title, parent), look_(look) {
+    // Every pixel is painted here: what lies beneath need not be painted first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 void PanelFrame::setZoom(double zoom) {
     zoom_ = zoom;
@@ -164,8 +167,14 @@ void PanelFrame::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     const QRect all = rect();
     const int border = std::max(1, int(std::lround(look_.borderWidth * zoom_)));
-    painter.fillRect(all, look_.border);
-    painter.fillRect(all.marginsRemoved(QMargins() + border), look_.background);
+    // The border's four sides and the ground inside, each pixel once: a zoomed frame is large.
+    const QRect inside = all.marginsRemoved(QMargins() + border);
+    painter.fillRect(QRect(all.left(), all.top(), all.width(), border), look_.border);
+    painter.fillRect(QRect(all.left(), all.bottom() - border + 1, all.width(), border), look_.border);
+    painter.fillRect(QRect(all.left(), inside.top(), border, inside.height()), look_.border);
+    painter.fillRect(QRect(inside.right() + 1, inside.top(), all.right() - inside.right(), inside.height()),
+                     look_.border);
+    painter.fillRect(inside, look_.background);
     painter.setPen(look_.titleColour.isValid() ? look_.titleColour : palette().color(QPalette::WindowText));
     const QFontMetrics metrics(font());
     const QPoint titleAt(int(std::lround(look_.titleAt.x() * zoom_)),

@@ -644,7 +644,7 @@ void MainWindow::applyZoom(double zoom) {
         guide_->setScale(zoom);
         for (int i = 0; i < 6; ++i)
             if (!lightDesigns_[i].isNull())
-                lights_[i]->setPixmap(zoomed(lightDesigns_[i]));
+                showLight(i, lightDesigns_[i]);
         if (!frame4_->findChild<QLabel *>(QStringLiteral("Image8"))->pixmap().isNull())
             showEmblem();
         if (notebook_)
