@@ -244,6 +244,26 @@ private slots:
         window_->setFitToWindow(false);
     }
 
+    void touchableFromOneAndAHalf_data() {
+        QTest::addColumn<double>("zoom");
+        QTest::newRow("150%") << 1.5;
+        QTest::newRow("175%") << 1.75; // about where a 1920x1080 window with the notebook open fits
+    }
+    void touchableFromOneAndAHalf() {
+        // From 150% the machine is on a large screen: the selectors, not tall enough by the zoom alone,
+        // and their lists' rows are 40 pixels high for a finger.
+        QFETCH(double, zoom);
+        zoomTo(zoom);
+        for (const char *name : touched)
+            QVERIFY2(control(name)->height() >= 40, name);
+        auto *combo = control<QComboBox>("Combo1");
+        combo->showPopup();
+        QTRY_VERIFY(combo->view()->isVisible());
+        const int row = combo->view()->visualRect(combo->model()->index(0, 0)).height();
+        combo->hidePopup();
+        QVERIFY2(row >= 40, qPrintable(QString::number(row)));
+    }
+
     void fitFollowsTheWindowAndTheNotebook() {
         window_->setFitToWindow(true);
         const double whole = window_->zoom();
