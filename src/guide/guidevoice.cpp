@@ -19,14 +19,14 @@ public slots:
     void init(const QLocale &locale) {
         if (!engine_) {
             if (QTextToSpeech::availableEngines().isEmpty()) {
-                emit ready(false, QString());
+                emit ready(false);
                 return;
             }
             engine_ = new QTextToSpeech(this);
             connect(engine_, &QTextToSpeech::stateChanged, this, &SpeechWorker::onState);
         }
         if (engine_->state() == QTextToSpeech::Error) {
-            emit ready(false, QString());
+            emit ready(false);
             return;
         }
         // Only a voice that speaks the requested language will do; a foreign accent reading
@@ -39,11 +39,11 @@ public slots:
             }
         }
         if (!found) {
-            emit ready(false, QString());
+            emit ready(false);
             return;
         }
         engine_->setLocale(locale);
-        emit ready(engine_->locale().language() == locale.language(), engine_->voice().name());
+        emit ready(engine_->locale().language() == locale.language());
     }
 
     void say(const QString &text, quint64 serial) {
@@ -67,7 +67,7 @@ public slots:
     }
 
 signals:
-    void ready(bool available, const QString &voiceName);
+    void ready(bool available);
     void done(quint64 serial);
 
 private:
@@ -146,8 +146,7 @@ void TextToSpeechVoice::stop() {
         QMetaObject::invokeMethod(worker_, &SpeechWorker::stop, Qt::QueuedConnection);
 }
 
-void TextToSpeechVoice::onEngineReady(bool available, const QString &voiceName) {
-    voiceName_ = voiceName;
+void TextToSpeechVoice::onEngineReady(bool available) {
     if (available_ != available) {
         available_ = available;
         emit availabilityChanged(available);

@@ -42,17 +42,14 @@ public:
     void say(const QString &text) override;
     void stop() override;
 
-    QString voiceName() const { return voiceName_; }
-
 private:
     void start();
-    void onEngineReady(bool available, const QString &voiceName);
+    void onEngineReady(bool available);
     void onDone(quint64 serial);
 
     QThread *thread_ = nullptr;
     SpeechWorker *worker_ = nullptr;
     bool available_ = false;
-    QString voiceName_;
     quint64 serial_ = 0;
 };
 
