@@ -6,7 +6,6 @@
 
 #include <QEvent>
 #include <QGuiApplication>
-#include <QLocale>
 
 #include <algorithm>
 #include <cmath>
@@ -25,26 +24,6 @@ constexpr int maxGlideMs = 900;
 // pose; a fade changes no more often than a pose.
 constexpr int glideStepMs = 40;
 constexpr int fadeStepMs = guide::PoseTimeline::stepMs;
-
-QLocale localeForLanguageId(int languageId) {
-    // The few Windows language ids a character might be given; Italian is the game's own.
-    switch (languageId) {
-    case 0x0410:
-        return QLocale(QLocale::Italian, QLocale::Italy);
-    case 0x0409:
-        return QLocale(QLocale::English, QLocale::UnitedStates);
-    case 0x0809:
-        return QLocale(QLocale::English, QLocale::UnitedKingdom);
-    case 0x040C:
-        return QLocale(QLocale::French, QLocale::France);
-    case 0x0407:
-        return QLocale(QLocale::German, QLocale::Germany);
-    case 0x0C0A:
-        return QLocale(QLocale::Spanish, QLocale::Spain);
-    default:
-        return QLocale(QLocale::Italian, QLocale::Italy);
-    }
-}
 
 std::optional<qint64> earliest(std::optional<qint64> a, std::optional<qint64> b) {
     if (!a || !b)

@@ -9,6 +9,26 @@
 
 namespace ingranix {
 
+QLocale localeForLanguageId(int languageId) {
+    // The few Windows language ids a character might be given; Italian is the game's own.
+    switch (languageId) {
+    case 0x0410:
+        return QLocale(QLocale::Italian, QLocale::Italy);
+    case 0x0409:
+        return QLocale(QLocale::English, QLocale::UnitedStates);
+    case 0x0809:
+        return QLocale(QLocale::English, QLocale::UnitedKingdom);
+    case 0x040C:
+        return QLocale(QLocale::French, QLocale::France);
+    case 0x0407:
+        return QLocale(QLocale::German, QLocale::Germany);
+    case 0x0C0A:
+        return QLocale(QLocale::Spanish, QLocale::Spain);
+    default:
+        return QLocale(QLocale::Italian, QLocale::Italy);
+    }
+}
+
 // Lives on the speech thread; every slot runs there.
 class SpeechWorker : public QObject {
     Q_OBJECT

@@ -125,7 +125,6 @@ void SpeechPlayer::finish(qint64 now) {
 
 void SpeechPlayer::endWords(qint64 now) {
     speech::appendShown(spokenSoFar_, parts_.value(partIndex_).text);
-    step_ = Step::None;
     setShown(spokenSoFar_.trimmed());
     wholeSince_ = now;
     ++partIndex_;
