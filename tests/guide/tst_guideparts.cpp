@@ -369,6 +369,26 @@ private slots:
         QTest::newRow("the deadline passes") << QStringList{"0 speak uno"} << true << u"0 open | 1600 shut"_s;
         QTest::newRow("cut") << QStringList{"0 speak uno", "200 cut"} << true << u"0 open | 200 shut"_s;
     }
+    // While it talks the mouth opens wide and closes again, several times a second, never past wide open.
+    void mouthFlapsWhileTalking_data() {
+        QTest::addColumn<QString>("words");
+        QTest::newRow("a short word") << u"sì"_s;
+        QTest::newRow("a sentence") << u"Ciao a tutti, oggi facciamo esperimenti"_s;
+    }
+    void mouthFlapsWhileTalking() {
+        QFETCH(QString, words);
+        SpeechPlayer player(nullptr);
+        player.start(words, 1000);
+        double widest = 0, narrowest = 1;
+        for (qint64 now = 1000; now < 1000 + speech::estimateMs(words); now += SpeechPlayer::stepMs / 3) {
+            const double mouth = player.mouthAt(now);
+            widest = std::max(widest, mouth);
+            narrowest = std::min(narrowest, mouth);
+        }
+        QVERIFY2(widest > 0.7 && widest <= 1, qPrintable(QString::number(widest)));
+        QVERIFY2(narrowest > 0 && narrowest < 0.2, qPrintable(QString::number(narrowest)));
+    }
+
     void mouthMovesWithTheWords() {
         QFETCH(QStringList, events);
         QFETCH(bool, withVoice);
