@@ -37,18 +37,16 @@ GuideAgent::GuideAgent(QObject *parent) : GuideAgent(std::make_unique<TextToSpee
     watchesScreenReader_ = true;
 }
 
-GuideAgent::GuideAgent(std::unique_ptr<GuideVoice> voice, QObject *parent)
-    : QObject(parent), figure_(std::make_unique<FigureWindow>()),
-      balloon_(std::make_unique<BalloonWindow>()) {
-    clock_.start();
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer); // requests last what they promise, and poses keep an even beat
-    connect(&timer_, &QTimer::timeout, this, &GuideAgent::update);
+GuideAgent::GuideAgent(std::unique_ptr<GuideVoice> voice, QObject *parent,
+                       std::unique_ptr<guide::WakeClock> clock)
+    : QObject(parent), figure_(std::make_unique<FigureWindow>()), balloon_(std::make_unique<BalloonWindow>()),
+      clock_(clock ? std::move(clock) : std::make_unique<guide::TimerClock>()) {
+    connect(clock_.get(), &guide::WakeClock::alarm, this, &GuideAgent::update);
     if (voice) {
         voice_ = voice.release();
         voice_->setParent(this);
         connect(voice_, &GuideVoice::finished, this, [this] {
-            speech_->voiceFinished(clock_.elapsed());
+            speech_->voiceFinished(clock_->now());
             update();
         });
         connect(voice_, &GuideVoice::availabilityChanged, this, &GuideAgent::voiceAvailabilityChanged);
@@ -79,7 +77,7 @@ GuideAgent::GuideAgent(std::unique_ptr<GuideVoice> voice, QObject *parent)
 }
 
 GuideAgent::~GuideAgent() {
-    timer_.stop();
+    clock_->disconnect(this);
     speech_->disconnect(this);
     if (voice_) {
         voice_->disconnect(this);
@@ -197,7 +195,7 @@ void GuideAgent::startNext() {
         return;
     const Request request = *next;
     emit requestStarted(request.kindName(), request.detail());
-    const qint64 now = clock_.elapsed();
+    const qint64 now = clock_->now();
     switch (request.kind) {
     case Request::Kind::Show:
         startShow(now);
@@ -248,7 +246,7 @@ void GuideAgent::cutCurrent() {
         speech_->cut();
         break;
     case Request::Kind::Play:
-        timeline_.cutToRest(clock_.elapsed());
+        timeline_.cutToRest(clock_->now());
         break;
     case Request::Kind::Show:
     case Request::Kind::Hide:
@@ -345,7 +343,7 @@ void GuideAgent::startSpeak(const QString &text, qint64 now) {
 }
 
 void GuideAgent::update() {
-    const qint64 now = clock_.elapsed();
+    const qint64 now = clock_->now();
     speech_->advance(now); // may end the current Speak
     if (requestEnd_ && now >= *requestEnd_) {
         timeline_.cutToRest(now); // a Play: its last pose back to rest
@@ -372,10 +370,7 @@ void GuideAgent::update() {
         wake = earliest(wake, guide::nextSample(now, glide_->start(), glideStepMs));
     if (fade_)
         wake = earliest(wake, guide::nextSample(now, fade_->start(), fadeStepMs));
-    if (wake)
-        timer_.start(int(std::clamp<qint64>(*wake - now, 1, 60000)));
-    else
-        timer_.stop();
+    clock_->wakeAt(wake);
 }
 
 void GuideAgent::showBalloon(const QString &shown) {

@@ -6,13 +6,12 @@
 #include "guide/requestqueue.h"
 #include "guide/speechplayer.h"
 #include "guide/tween.h"
+#include "guide/wakeclock.h"
 
-#include <QElapsedTimer>
 #include <QFont>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
-#include <QTimer>
 #include <QWindow>
 
 #include <memory>
@@ -36,8 +35,10 @@ class GuideAgent : public QObject, public GuideCharacter {
 public:
     // Speaks through Qt TextToSpeech once setLanguageId names the language.
     explicit GuideAgent(QObject *parent = nullptr);
-    // Speaks through `voice` (none: balloon only). Tests hand in their own voice here.
-    explicit GuideAgent(std::unique_ptr<GuideVoice> voice, QObject *parent = nullptr);
+    // Speaks through `voice` (none: balloon only), on `clock` (none: the real time). Tests hand in
+    // their own voice and clock here.
+    explicit GuideAgent(std::unique_ptr<GuideVoice> voice, QObject *parent = nullptr,
+                        std::unique_ptr<guide::WakeClock> clock = {});
     ~GuideAgent() override;
 
     bool load(const QString &id, const QString &filePath) override;
@@ -124,9 +125,8 @@ private:
 
     guide::RequestQueue queue_;
     bool startScheduled_ = false;
-    std::optional<qint64> requestEnd_; // when a Show, Hide, MoveTo or Play is over
-    QElapsedTimer clock_;
-    QTimer timer_; // wakes the guide when something is due
+    std::optional<qint64> requestEnd_;        // when a Show, Hide, MoveTo or Play is over
+    std::unique_ptr<guide::WakeClock> clock_; // wakes the guide when something is due
 
     guide::PoseTimeline timeline_;
     std::unique_ptr<guide::SpeechPlayer> speech_;
