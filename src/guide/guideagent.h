@@ -2,15 +2,16 @@
 
 #include "guide/characterfile.h"
 #include "guide/guidecharacter.h"
-#include "guide/speechtext.h"
+#include "guide/posetimeline.h"
+#include "guide/requestqueue.h"
+#include "guide/speechplayer.h"
+#include "guide/tween.h"
+#include "guide/wakeclock.h"
 
-#include <QElapsedTimer>
 #include <QFont>
-#include <QList>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
-#include <QTimer>
 #include <QWindow>
 
 #include <memory>
@@ -34,8 +35,10 @@ class GuideAgent : public QObject, public GuideCharacter {
 public:
     // Speaks through Qt TextToSpeech once setLanguageId names the language.
     explicit GuideAgent(QObject *parent = nullptr);
-    // Speaks through `voice` (none: balloon only). Tests hand in their own voice here.
-    explicit GuideAgent(std::unique_ptr<GuideVoice> voice, QObject *parent = nullptr);
+    // Speaks through `voice` (none: balloon only), on `clock` (none: the real time). Tests hand in
+    // their own voice and clock here.
+    explicit GuideAgent(std::unique_ptr<GuideVoice> voice, QObject *parent = nullptr,
+                        std::unique_ptr<guide::WakeClock> clock = {});
     ~GuideAgent() override;
 
     bool load(const QString &id, const QString &filePath) override;
@@ -52,15 +55,12 @@ public:
     qint16 height() const override;
 
     // What tests and the window may look at.
-    bool hasFigure() const { return hasFigure_; }
     const character::Model &model() const { return model_; }
     bool isShownOnScreen() const;
     QString balloonText() const; // what the balloon shows now; empty when it is not up
-    QPoint position() const { return position_; }
-    bool isBusy() const { return current_.has_value() || !queue_.isEmpty(); }
-    int pendingRequests() const { return int(queue_.size()) + (current_ ? 1 : 0); }
-    QString currentAnimation() const { return animationName_; }
-    QFont balloonFont() const { return font_; }
+    bool isBusy() const { return queue_.isBusy(); }
+    int pendingRequests() const { return queue_.pending(); }
+    QString currentAnimation() const { return timeline_.name(); }
     // True while a voice for the chosen language is ready and keeps its deadlines.
     bool hasVoice() const;
     // While a screen reader runs, the guide's own voice steps aside: the reader speaks the balloon
@@ -75,18 +75,14 @@ public:
     QWidget *balloonWindow() const;
 
     // How long a piece of speech may take before the guide stops waiting for its voice.
-    static int speechDeadlineMs(int estimateMs);
+    static int speechDeadlineMs(int estimateMs) { return guide::SpeechPlayer::deadlineMs(estimateMs); }
     // How long a whole sentence stays in the balloon before the next one or before it goes.
-    static int readingMs(const QString &shown);
-    // A voice that misses this many deadlines in a row is not used again.
-    static constexpr int voiceMissesBeforeMute = 2;
-    // Requests beyond this many waiting are dropped: twice the longest script run of a busy start.
-    static constexpr int maxWaitingRequests = 40;
+    static int readingMs(const QString &shown) { return guide::SpeechPlayer::readingMs(shown); }
+    static constexpr int maxWaitingRequests = guide::RequestQueue::maxWaiting;
 
 signals:
     // kind: "show", "hide", "moveTo", "speak" or "play"; detail: the text, the name or "x,y".
     void requestStarted(const QString &kind, const QString &detail);
-    void requestFinished(const QString &kind, const QString &detail);
     void idle();
     void balloonTextChanged(const QString &text);
     // The speech engine has answered whether it can speak the chosen language.
@@ -96,38 +92,24 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    enum class Kind { Show, Hide, MoveTo, Speak, Play };
-    struct Request {
-        Kind kind;
-        QString text;
-        QPoint target;
-    };
+    using Request = guide::Request;
 
     void enqueue(Request request);
+    void scheduleNext();
     void startNext();
     void finishCurrent();
     void cutCurrent();
-    void onStepTimeout();
-    void onVoiceFinished();
-    bool voiceInUse() const; // the voice speaks now, rather than the balloon alone
-    void onTick();
-    void ensureTicking();
-
-    void startShow();
-    void startHide();
-    void startMoveTo(QPoint target);
-    void startPlay(const QString &name);
-    void startSpeak(const QString &text);
-    void startSpeechPart();
-    void endSpeechPart();
+    void update(); // brings every part up to now, draws, and sets the timer for the next change
     void endMotion();
 
+    void startShow(qint64 now);
+    void startHide(qint64 now);
+    void startMoveTo(QPoint target, qint64 now);
+    void startPlay(const QString &name, qint64 now);
+    void startSpeak(const QString &text, qint64 now);
+
     void placeWindows();
-    void setBalloon(const QString &shown);
-    void hideBalloon();
-    character::Pose currentBasePose(qint64 now) const;
-    static QString kindName(Kind kind);
-    static QString detailOf(const Request &request);
+    void showBalloon(const QString &shown);
 
     QSize figureSize() const; // the model's, at the scale
     QFont shownFont() const;
@@ -135,61 +117,27 @@ private:
     std::unique_ptr<FigureWindow> figure_;
     std::unique_ptr<BalloonWindow> balloon_;
     GuideVoice *voice_ = nullptr; // child of this object
-    bool voiceMuted_ = false;
     bool watchesScreenReader_ = false;
     ScreenReaderWatch *screenReaderWatch_ = nullptr; // child of this object, made with the language
     bool screenReader_ = false;
     QPointer<QWindow> gameWindow_; // the window that last had the focus, other than ours
-    int voiceMisses_ = 0;
 
     character::Model model_;
     bool hasFigure_ = false;
     QFont font_; // as the game asks it; the balloon's is scaled
     double scale_ = 1.0;
-
     QPoint position_;
     bool shown_ = false;
 
-    QList<Request> queue_;
-    std::optional<Request> current_;
+    guide::RequestQueue queue_;
     bool startScheduled_ = false;
-    QTimer stepTimer_;   // ends the current step of the current request
-    QTimer lingerTimer_; // takes the balloon down a while after the speech
-    QTimer tickTimer_;   // drives the drawing while something moves
-    QElapsedTimer clock_;
+    std::optional<qint64> requestEnd_;        // when a Show, Hide, MoveTo or Play is over
+    std::unique_ptr<guide::WakeClock> clock_; // wakes the guide when something is due
 
-    // Speech in progress.
-    QList<speech::Part> parts_;
-    int partIndex_ = 0;
-    QString wholeText_;
-    QString spokenSoFar_;
-    QString balloonShown_;
-    bool waitingForVoice_ = false;
-    bool speakingWords_ = false;
-    bool holdingWhole_ = false; // the whole sentence stays up to be read before the request ends
-    qint64 wholeSince_ = 0;
-    qint64 wordsStart_ = 0;
-    int wordsEstimate_ = 0;
-
-    // Animation in progress.
-    QString animationName_;
-    QList<character::Frame> frames_;
-    int frameIndex_ = -1;
-    qint64 frameStart_ = 0;
-    character::Pose frameFrom_;
-    bool returningToRest_ = false;
-    qint64 returnStart_ = 0;
-    character::Pose returnFrom_;
-
-    // Glide or fade in progress.
-    bool moving_ = false;
-    QPoint moveFrom_;
-    QPoint moveTo_;
-    bool fading_ = false;
-    double fadeFrom_ = 0;
-    double fadeTo_ = 1;
-    qint64 motionStart_ = 0;
-    int motionMs_ = 0;
+    guide::PoseTimeline timeline_;
+    std::unique_ptr<guide::SpeechPlayer> speech_;
+    std::optional<guide::Tween<QPointF>> glide_;
+    std::optional<guide::Tween<double>> fade_;
 };
 
 } // namespace ingranix

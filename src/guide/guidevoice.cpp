@@ -9,6 +9,26 @@
 
 namespace ingranix {
 
+QLocale localeForLanguageId(int languageId) {
+    // The few Windows language ids a character might be given; Italian is the game's own.
+    switch (languageId) {
+    case 0x0410:
+        return QLocale(QLocale::Italian, QLocale::Italy);
+    case 0x0409:
+        return QLocale(QLocale::English, QLocale::UnitedStates);
+    case 0x0809:
+        return QLocale(QLocale::English, QLocale::UnitedKingdom);
+    case 0x040C:
+        return QLocale(QLocale::French, QLocale::France);
+    case 0x0407:
+        return QLocale(QLocale::German, QLocale::Germany);
+    case 0x0C0A:
+        return QLocale(QLocale::Spanish, QLocale::Spain);
+    default:
+        return QLocale(QLocale::Italian, QLocale::Italy);
+    }
+}
+
 // Lives on the speech thread; every slot runs there.
 class SpeechWorker : public QObject {
     Q_OBJECT
@@ -19,14 +39,14 @@ public slots:
     void init(const QLocale &locale) {
         if (!engine_) {
             if (QTextToSpeech::availableEngines().isEmpty()) {
-                emit ready(false, QString());
+                emit ready(false);
                 return;
             }
             engine_ = new QTextToSpeech(this);
             connect(engine_, &QTextToSpeech::stateChanged, this, &SpeechWorker::onState);
         }
         if (engine_->state() == QTextToSpeech::Error) {
-            emit ready(false, QString());
+            emit ready(false);
             return;
         }
         // Only a voice that speaks the requested language will do; a foreign accent reading
@@ -39,11 +59,11 @@ public slots:
             }
         }
         if (!found) {
-            emit ready(false, QString());
+            emit ready(false);
             return;
         }
         engine_->setLocale(locale);
-        emit ready(engine_->locale().language() == locale.language(), engine_->voice().name());
+        emit ready(engine_->locale().language() == locale.language());
     }
 
     void say(const QString &text, quint64 serial) {
@@ -67,7 +87,7 @@ public slots:
     }
 
 signals:
-    void ready(bool available, const QString &voiceName);
+    void ready(bool available);
     void done(quint64 serial);
 
 private:
@@ -146,8 +166,7 @@ void TextToSpeechVoice::stop() {
         QMetaObject::invokeMethod(worker_, &SpeechWorker::stop, Qt::QueuedConnection);
 }
 
-void TextToSpeechVoice::onEngineReady(bool available, const QString &voiceName) {
-    voiceName_ = voiceName;
+void TextToSpeechVoice::onEngineReady(bool available) {
     if (available_ != available) {
         available_ = available;
         emit availabilityChanged(available);

@@ -8,6 +8,9 @@ class QThread;
 
 namespace ingranix {
 
+// The locale of a Windows language id as a character names it; Italian for any other.
+QLocale localeForLanguageId(int languageId);
+
 // What the guide needs from a speech engine. say() and stop() return at once; finished() follows
 // the end of the last say(), whether it was spoken, stopped or failed. The guide never relies on
 // finished() coming: it gives every speech a deadline of its own.
@@ -42,17 +45,14 @@ public:
     void say(const QString &text) override;
     void stop() override;
 
-    QString voiceName() const { return voiceName_; }
-
 private:
     void start();
-    void onEngineReady(bool available, const QString &voiceName);
+    void onEngineReady(bool available);
     void onDone(quint64 serial);
 
     QThread *thread_ = nullptr;
     SpeechWorker *worker_ = nullptr;
     bool available_ = false;
-    QString voiceName_;
     quint64 serial_ = 0;
 };
 

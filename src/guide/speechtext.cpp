@@ -116,11 +116,4 @@ int estimateMs(const QString &words) {
     return int(std::clamp<long long>(ms, minWordsMs, maxWordsMs));
 }
 
-int estimateMs(const QList<Part> &parts) {
-    long long total = 0;
-    for (const Part &part : parts)
-        total += part.kind == Part::Words ? estimateMs(part.text) : part.pauseMs;
-    return int(std::min<long long>(total, 1LL << 30));
-}
-
 } // namespace ingranix::speech

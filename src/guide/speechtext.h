@@ -35,7 +35,4 @@ QString displayText(const QString &text);
 // deadline given to a real voice.
 int estimateMs(const QString &words);
 
-// Total length of a parsed speech by estimate, pauses included.
-int estimateMs(const QList<Part> &parts);
-
 } // namespace ingranix::speech

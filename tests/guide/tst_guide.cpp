@@ -178,6 +178,7 @@ private slots:
         row("unterminated", uR"(a \pau=300 b)"_s, u"a |<300>| b"_s);
         row("runaway digits: capped", uR"(\pau=99999999999999999999999999\x)"_s, u"<10000>|x"_s);
         row("no number: words kept apart", uR"(a\pau=\b)"_s, u"a b"_s);
+        row("a tag as long as a tag may be", uR"(a\pau= 00000000100\b)"_s, u"a|<100>|b"_s);
         row("+ counts, - is none", uR"(a\pau=+90\b\pau=-5\c)"_s, u"a|<90>|b c"_s);
         // A megabyte of text would hold the guide for hours; a surrogate pair is never split at the cut.
         const QString runaway = QString(speech::maxSpokenChars - 1, u'a') + "😀" + QString(1 << 20, u'b');

@@ -1,0 +1,163 @@
+// The guide on the screen on a clock the test moves by hand: when each request starts and ends,
+// how a glide travels, and that a guide at rest sets no alarm at all.
+
+#include "guide/guideagent.h"
+#include "guide/guidevoice.h"
+#include "guide/guidewindows.h"
+
+#include <QtTest>
+
+using namespace ingranix;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Rings each alarm at the very time it was set for, as time is moved on.
+class ManualClock : public guide::WakeClock {
+public:
+    qint64 time = 0;
+    std::optional<qint64> alarmAt;
+    qint64 now() const override { return time; }
+    void wakeAt(std::optional<qint64> at) override { alarmAt = at; }
+    void runUntil(qint64 until) {
+        for (int rounds = 0; rounds < 100000; ++rounds) {
+            QCoreApplication::processEvents(); // the requests queued meanwhile start now
+            if (!alarmAt || *alarmAt > until)
+                break;
+            time = std::max(time, *alarmAt);
+            alarmAt.reset();
+            emit alarm();
+        }
+        time = until;
+        QCoreApplication::processEvents();
+    }
+};
+
+} // namespace
+
+class TestGuideTiming : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+
+    // Runs "<ms> <call>" steps on a guide with a small character and no voice; logs "<ms> <kind>
+    // <detail>" as each request starts and "<ms> idle" when all are done.
+    struct Run {
+        ManualClock *clock = nullptr;
+        std::unique_ptr<GuideAgent> guide;
+        QStringList log;
+    };
+    std::unique_ptr<Run> run(const QStringList &steps, qint64 until) {
+        auto result = std::make_unique<Run>();
+        auto clock = std::make_unique<ManualClock>();
+        result->clock = clock.get();
+        result->guide = std::make_unique<GuideAgent>(nullptr, nullptr, std::move(clock));
+        GuideAgent &guide = *result->guide;
+        guide.load(u"merlin"_s, dir_.filePath(u"merlin.json"_s));
+        Run *r = result.get();
+        connect(&guide, &GuideAgent::requestStarted, this, [r](const QString &kind, const QString &detail) {
+            r->log << u"%1 %2 %3"_s.arg(r->clock->time).arg(kind, detail).trimmed();
+        });
+        connect(&guide, &GuideAgent::idle, this, [r] { r->log << u"%1 idle"_s.arg(r->clock->time); });
+        for (const QString &step : steps) {
+            const QStringList words = step.split(u' ');
+            r->clock->runUntil(words[0].toLongLong());
+            const QString call = words[1], argument = words.mid(2).join(u' ');
+            if (call == u"show")
+                guide.show();
+            else if (call == u"hide")
+                guide.hide();
+            else if (call == u"moveTo")
+                guide.moveTo(qint16(argument.section(u',', 0, 0).toInt()),
+                             qint16(argument.section(u',', 1).toInt()));
+            else if (call == u"play")
+                guide.play(argument);
+            else if (call == u"speak")
+                guide.speak(argument);
+            else if (call == u"stopAll")
+                guide.stopAll();
+        }
+        r->clock->runUntil(until);
+        return result;
+    }
+
+private slots:
+    void initTestCase() {
+        character::Model quick{u"merlin"_s, 64, 80, {}, {}};
+        quick.animations[u"wave"_s].frames = {{100, {.rightArm = 150}}, {400, {.rightArm = 100}}};
+        QFile file(dir_.filePath(u"merlin.json"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(character::toJson(quick)) > 0);
+    }
+
+    void requestsLastWhatTheyPromise_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("log");
+        QTest::newRow("show fades in") << QStringList{"0 show"} << u"0 show | 300 idle"_s;
+        QTest::newRow("hide fades out")
+            << QStringList{"0 show", "1000 hide"} << u"0 show | 300 idle | 1000 hide | 1250 idle"_s;
+        QTest::newRow("a glide: 1.2 ms a pixel") << QStringList{"0 show", "1000 moveTo 300,400"}
+                                                 << u"0 show | 300 idle | 1000 moveTo 300,400 | 1600 idle"_s;
+        QTest::newRow("a short glide: 150 ms at least")
+            << QStringList{"0 show", "1000 moveTo 10,0"}
+            << u"0 show | 300 idle | 1000 moveTo 10,0 | 1150 idle"_s;
+        QTest::newRow("a long glide: 900 ms at most")
+            << QStringList{"0 show", "1000 moveTo 2000,0"}
+            << u"0 show | 300 idle | 1000 moveTo 2000,0 | 1900 idle"_s;
+        QTest::newRow("moved while hidden: at once")
+            << QStringList{"0 moveTo 50,60"} << u"0 moveTo 50,60 | 0 idle"_s;
+        QTest::newRow("an animation: its frames")
+            << QStringList{"0 show", "1000 play wave"} << u"0 show | 300 idle | 1000 play wave | 1500 idle"_s;
+        QTest::newRow("a word, then read") << QStringList{"0 show", "1000 speak Ciao"}
+                                           << u"0 show | 300 idle | 1000 speak Ciao | 2900 idle"_s;
+        QTest::newRow("one after another") << QStringList{"0 show", "0 play wave", "0 speak uno"}
+                                           << u"0 show | 300 play wave | 800 speak uno | 2700 idle"_s;
+        QTest::newRow("stopped: the rest dropped")
+            << QStringList{"0 show", "0 play wave", "0 speak uno", "500 stopAll"}
+            << u"0 show | 300 play wave | 500 idle"_s;
+    }
+    void requestsLastWhatTheyPromise() {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, log);
+        QCOMPARE(run(steps, 20000)->log.join(u" | "_s), log);
+    }
+
+    // However it got there, a guide with nothing left to do sets no alarm: at rest it costs nothing.
+    void atRestNoAlarm_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<int>("until");
+        QTest::newRow("shown") << QStringList{"0 show"} << 300;
+        QTest::newRow("an animation back to rest") << QStringList{"0 show", "1000 play wave"} << 1700;
+        QTest::newRow("an animation cut") << QStringList{"0 show", "1000 play wave", "1200 stopAll"} << 1400;
+        QTest::newRow("a speech and its balloon gone") << QStringList{"0 show", "1000 speak Ciao"} << 4400;
+        QTest::newRow("a glide") << QStringList{"0 show", "1000 moveTo 300,400"} << 1600;
+        QTest::newRow("hidden") << QStringList{"0 show", "1000 hide"} << 1250;
+    }
+    void atRestNoAlarm() {
+        QFETCH(QStringList, steps);
+        QFETCH(int, until);
+        const auto done = run(steps, until);
+        QVERIFY2(!done->clock->alarmAt, qPrintable(QString::number(done->clock->alarmAt.value_or(-1))));
+        const auto *figure = static_cast<const FigureWindow *>(done->guide->figureWindow());
+        QVERIFY(figure->pose() == done->guide->model().rest);
+        QVERIFY(done->guide->balloonText().isEmpty());
+    }
+
+    // A glide is seen on its way, a step every 40 ms along the straight line, slow at both ends.
+    void glideTravelsTheLine() {
+        const auto done = run({"0 show", "1000 moveTo 300,400"}, 1000);
+        QList<QPoint> path;
+        while (done->clock->time < 1600) {
+            done->clock->runUntil(done->clock->time + 40);
+            path << done->guide->figureWindow()->pos();
+        }
+        QCOMPARE(path.size(), 15);
+        QCOMPARE(path.last(), QPoint(300, 400));
+        for (qsizetype i = 1; i < path.size(); ++i) {
+            QVERIFY(path[i].x() >= path[i - 1].x() && qAbs(path[i].x() * 4 - path[i].y() * 3) <= 4);
+        }
+        const int firstStep = path[0].x(), middleStep = path[7].x() - path[6].x();
+        QVERIFY2(firstStep < middleStep, qPrintable(u"%1 %2"_s.arg(firstStep).arg(middleStep)));
+    }
+};
+
+QTEST_MAIN(TestGuideTiming)
+#include "tst_guidetiming.moc"
