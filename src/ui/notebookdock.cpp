@@ -30,8 +30,6 @@ namespace ingranix {
 
 namespace {
 
-// The machine's controls fill this much of the window's interior, from its top-left corner.
-constexpr int machineWidthTwips = 10575;
 constexpr int narrowest = 300;      // pixels: the table's columns still read
 constexpr int widest = 760;         // pixels: beyond this the notebook only adds blank room
 constexpr int modelSettleMs = 1500; // a pause in the typing that makes a model worth a remark

@@ -10,6 +10,10 @@ namespace ingranix {
 // follow the screen's scale, so one conversion serves every screen.
 inline constexpr double twipsPerPixel = 15.0;
 
+// The machine's controls fill this much of the window's interior, from its top-left corner.
+inline constexpr int machineWidthTwips = 10575;
+inline constexpr int machineHeightTwips = 8415;
+
 inline int twipsToPixels(double twips) {
     return int(std::lround(twips / twipsPerPixel));
 }

@@ -226,27 +226,6 @@ private slots:
                               "Light4 /res/lucib.gif", "Light5 /res/lucig.gif", "Light6 /res/lucig.gif"}));
     }
 
-    void gradientBands_data() {
-        // width, height, band height (width / 256, at least 1), the last band's bottom (256 bands, or the
-        // interior's bottom if lower)
-        columns<int, int, int, int>();
-        row("portrait: the last band reaches the bottom", 16200, 28800, 63, 28800);
-        row("4K, past the 16-bit range", 57600, 32400, 225, 57600);
-        row("no width", 0, 10, 1, 256);
-    }
-
-    void gradientBands() {
-        const auto [width, height, bandHeight, bottom] = fetch<int, int, int, int>();
-        const auto bands = ingranix::gradientBands(width, height);
-        QCOMPARE(int(bands.size()), 256);
-        for (int k = 0; k < 256; ++k) {
-            QCOMPARE(bands[k].top, k * bandHeight);
-            QCOMPARE(bands[k].height, k < 255 ? bandHeight : bottom - 255 * bandHeight);
-            QCOMPARE(bands[k].width, width);
-            QCOMPARE(bands[k].blue, 255 - k);
-        }
-    }
-
     void randomIsUniform() {
         FixedSequenceRandom random;
         FixedSequenceRandom again;
