@@ -4,7 +4,6 @@
 // nospeech|noresources|readonlyhome|nohome|vanishing), as the notebook beside the machine
 // (INGRANIX_WG_PART=notebook), as a storm of random events (INGRANIX_WG_PART=storm), and offscreen.
 
-#include "../cases.h"
 #include "files/lessonfile.h"
 #include "files/logprintout.h"
 #include "files/mechanismrecord.h"
@@ -310,15 +309,19 @@ private slots:
     }
 
     void typedTextIsNoChoice_data() {
-        columns<QString, bool, QString>(); // selector, Enter (else the box is left), typed
-        row("a level name, Enter", u"Combo1"_s, true, u"Livello2"_s);
-        row("a level name, leaving the box", u"Combo1"_s, false, u"Livello4"_s);
-        row("a colour name, Enter", u"Combo2"_s, true, u"verde"_s);
+        QTest::addColumn<QString>("selector");
+        QTest::addColumn<bool>("enter"); // else the box is left
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("a level name, Enter") << u"Combo1"_s << true << u"Livello2"_s;
+        QTest::newRow("a level name, leaving the box") << u"Combo1"_s << false << u"Livello4"_s;
+        QTest::newRow("a colour name, Enter") << u"Combo2"_s << true << u"verde"_s;
     }
     void typedTextIsNoChoice() {
         // Only an item picked from the list is a choice: typed text waits for the next experiment, which
         // reads the level as typed.
-        const auto [selector, enter, typed] = fetch<QString, bool, QString>();
+        QFETCH(QString, selector);
+        QFETCH(bool, enter);
+        QFETCH(QString, typed);
         const QString colour = game().gearColour();
         auto *combo = control<QComboBox>(qPrintable(selector));
         combo->setFocus();
@@ -591,17 +594,21 @@ private slots:
         if (QGuiApplication::platformName() != u"offscreen")
             QSKIP("the movie player is tried once, offscreen");
         // name, frames asked for in turn (0 plays the movie a while), the frame shown (-1 the last, 0 none)
-        columns<QString, QList<int>, int>();
-        row("a new movie", u"rosso.gif"_s, QList<int>{}, 1);
-        row("huge is the last", u"verde.gif"_s, QList<int>{INT_MAX}, -1);
-        row("negative is the first", u"blu.gif"_s, QList<int>{9, INT_MIN}, 1);
-        row("a frame stops the play", u"grigio.gif"_s, QList<int>{0, 1}, 1);
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QList<int>>("requests");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("a new movie") << u"rosso.gif"_s << QList<int>(QList<int>{}) << 1;
+        QTest::newRow("huge is the last") << u"verde.gif"_s << QList<int>(QList<int>{INT_MAX}) << -1;
+        QTest::newRow("negative is the first") << u"blu.gif"_s << QList<int>(QList<int>{9, INT_MIN}) << 1;
+        QTest::newRow("a frame stops the play") << u"grigio.gif"_s << QList<int>(QList<int>{0, 1}) << 1;
         // Once through every frame, a second request while playing changing nothing, then at rest.
-        row("played once", u"rosso.gif"_s, QList<int>{0, 0}, 1);
-        row("cut in the palette", u"cut.gif"_s, QList<int>{1, 0}, 0);
+        QTest::newRow("played once") << u"rosso.gif"_s << QList<int>(QList<int>{0, 0}) << 1;
+        QTest::newRow("cut in the palette") << u"cut.gif"_s << QList<int>(QList<int>{1, 0}) << 0;
     }
     void movieShowsItsFrames() {
-        const auto [name, requests, expected] = fetch<QString, QList<int>, int>();
+        QFETCH(QString, name);
+        QFETCH(QList<int>, requests);
+        QFETCH(int, expected);
         QFile whole(resource("rosso.gif")), cut(files_.filePath(u"cut.gif"_s));
         QVERIFY(whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly) &&
                 cut.write(whole.read(100)) == 100);
@@ -755,13 +762,15 @@ private slots:
     }
 
     void otherSettingsGreyRows_data() {
-        columns<QString, int>(); // selector, item (-1: a level name is typed)
-        row("another colour", u"Combo2"_s, 0);
-        row("a level typed into the selector", u"Combo1"_s, -1);
+        QTest::addColumn<QString>("selector");
+        QTest::addColumn<int>("item"); // -1: a level name is typed
+        QTest::newRow("another colour") << u"Combo2"_s << 0;
+        QTest::newRow("a level typed into the selector") << u"Combo1"_s << -1;
     }
     void otherSettingsGreyRows() {
         // The notes are the notebook's; here the rows go grey and leave the plot until the settings return.
-        const auto [selector, item] = fetch<QString, int>();
+        QFETCH(QString, selector);
+        QFETCH(int, item);
         auto *combo = control<QComboBox>(qPrintable(selector));
         const int before = combo->currentIndex();
         item < 0 ? combo->setEditText(u"Livello2"_s) : choose(qPrintable(selector), item);
