@@ -1,4 +1,3 @@
-#include "firstpaint.h"
 #include "mainwindow.h"
 
 #include <QApplication>
@@ -26,7 +25,6 @@ int main(int argc, char *argv[]) {
     QApplication::setDesktopFileName(QStringLiteral("io.github.ingranix.Ingranix"));
 
     ingranix::MainWindow window(findResourceFolder());
-    ingranix::QuitAfterFirstPaint::installOn(window.centralWidget());
     window.showMaximized();
     return app.exec();
 }
