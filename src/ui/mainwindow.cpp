@@ -89,7 +89,8 @@ protected:
         if (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseMove)
             byKeys_ = event->type() == QEvent::KeyPress;
         if (watched != bar_)
-            return false;
+            return event->type() == QEvent::KeyPress &&
+                   arrowToNextMenu(watched, static_cast<QKeyEvent *>(event));
         if (event->type() == QEvent::FocusOut) {
             if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason &&
                 !QApplication::activePopupWidget())
@@ -119,6 +120,31 @@ private:
     void leave() {
         bar_->setActiveAction(nullptr);
         home_->setFocus(Qt::OtherFocusReason);
+    }
+
+    // Left or Right in an open menu opens the next menu as F10 opens the first: the bar keeps the
+    // highlight, so a screen reader says the menu's name ("Istruzioni"), and Down enters it. Qt would
+    // move straight onto the next menu's first item, and the name is never heard.
+    bool arrowToNextMenu(QObject *watched, const QKeyEvent *key) {
+        auto *menu = qobject_cast<QMenu *>(watched);
+        const int step = key->key() == Qt::Key_Right ? 1 : key->key() == Qt::Key_Left ? -1 : 0;
+        if (!step || !menu || key->modifiers() != Qt::NoModifier || QApplication::activePopupWidget() != menu)
+            return false;
+        const QList<QAction *> actions = bar_->actions();
+        const qsizetype count = actions.size();
+        const qsizetype at = actions.indexOf(menu->menuAction());
+        if (at < 0)
+            return false;
+        for (qsizetype i = 1; i < count; ++i) {
+            QAction *next = actions.at(((at + step * i) % count + count) % count);
+            if (!next->isVisible() || next->isSeparator() || !next->isEnabled())
+                continue;
+            if (!next->menu())
+                return false; // an item of the bar itself: Qt already leaves the keys with the bar
+            open(next);
+            return true;
+        }
+        return false;
     }
 
     QMenuBar *bar_;

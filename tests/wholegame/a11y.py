@@ -3,7 +3,7 @@
 controls and nothing decorative, the guide's balloon spoken as a notification, and the output of
 an experiment typed on the keyboard, with the event a screen reader speaks.
 
-Usage (inside xvfb-run and a D-Bus session with the accessibility bus): a11y.py <program>
+Usage (on an X display, in a D-Bus session with the accessibility bus): a11y.py <program>
 """
 import os
 import signal
@@ -110,7 +110,14 @@ def walk(node):
     return found
 
 
+# F1 to F10 by their keycodes (67 to 76 in both the evdev and the xfree86 keycodes): newer keyboard data
+# puts a function key's keysym on more than one key, and xdotool may then pick one that needs Alt.
+FUNCTION_KEYCODES = {f"F{n}": str(66 + n) for n in range(1, 11)}
+
+
 def keys(*args):
+    if args and args[0] == "key":
+        args = ("key", *(FUNCTION_KEYCODES.get(key, key) for key in args[1:]))
     subprocess.run(["xdotool", *args], check=False, timeout=10)
 
 

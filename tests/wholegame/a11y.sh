@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a11y.py against the program in a D-Bus session of its own, with the accessibility bus a
-# desktop with a screen reader has. Runs inside xvfb-run; $1 is the program.
+# desktop with a screen reader has. Runs on an X display of its own (xvfb.sh); $1 is the program.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 # Asking the session bus for the accessibility bus starts it (at-spi-bus-launcher).

@@ -2,7 +2,7 @@
 # The shipped program under a window manager: its caption reads exactly as designed, F2 loads the
 # notebook's module (beside the program, or in ../lib/ingranix once installed), and it ends at once,
 # cleanly, on "esci" (Ctrl+Q), pressed as a player presses it.
-# Runs inside xvfb-run; $1 is the program.
+# Runs on an X display of its own (xvfb.sh); $1 is the program.
 set -u
 program=$1
 openbox --sm-disable >/dev/null 2>&1 &

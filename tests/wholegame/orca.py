@@ -163,11 +163,14 @@ def measure(window, in1, out1):
             begin = time.time()
             keys("key", "F10")
             pump(1)
+            arrowed = time.time()
             keys("key", "Right")
             pump(1)
-            if round_ == 0:  # Orca 43 says the menu's first item only, not the menu's name
-                print("NOTE  the arrow onto Istruzioni is said as:",
-                      [text for t, text in spoken() if t >= begin], flush=True)
+            if round_ == 0:
+                check(wait_said("Istruzioni", after=arrowed, seconds=5), "the arrow onto a menu says its name",
+                      [s for s in spoken() if s[0] >= arrowed])
+            keys("key", "Down")
+            pump(0.5)
             keys("key", "Return")
             check(wait_said("Dunque", after=begin, seconds=10), "the wizard explains the goal",
                   [s for s in spoken() if s[0] >= begin])

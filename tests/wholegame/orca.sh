@@ -2,8 +2,9 @@
 # The game with a real screen reader: Orca in a session of its own (this X display, a private D-Bus
 # session with its accessibility bus, a PulseAudio null sink, and a private speech-dispatcher whose
 # only voice writes down, with the time, every text it starts to say, then says it with espeak-ng into
-# the null sink). orca.py drives the game with the keyboard and reads that record. Runs inside
-# xvfb-run; $1 is the program. Exits 77 (reported as skipped) when the session cannot start.
+# the null sink). orca.py drives the game with the keyboard and reads that record. Runs on an X
+# display of its own (xvfb.sh); $1 is the program. Exits 77 (reported as skipped) when the session
+# cannot start.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 
