@@ -180,6 +180,10 @@ constexpr auto foreignWords = std::to_array<std::pair<std::u16string_view, std::
     {u"or", u"o"},
     {u"abs", u"ass"},
 });
+// Each is offered as a word the language knows.
+static_assert(std::ranges::all_of(foreignWords, [](const auto &pair) {
+    return std::ranges::find(knownWords, pair.second) != knownWords.end();
+}));
 
 int editDistance(std::u16string_view a, std::u16string_view b) {
     std::vector<int> previous(b.size() + 1), current(b.size() + 1);
