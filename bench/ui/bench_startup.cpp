@@ -2,7 +2,7 @@
 // baselines started the same way in the same run, an empty main window and a main window with a
 // menu bar, a label, a line edit and a button. Each program reports the moment of its first paint
 // on the system's monotonic clock and ends. Runs are interleaved so that the machine's noise falls
-// on all three alike; the "busy" rows keep one core spinning meanwhile. Run under xvfb-run -a.
+// on all of them alike; the "busy" rows keep one core spinning meanwhile. Run under xvfb-run -a.
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -71,8 +71,11 @@ void StartupBench::startToFirstPaint() {
             while (!stop.load(std::memory_order_relaxed)) {
             }
         });
-    const QStringList programs = {QStringLiteral("empty_window"), QStringLiteral("text_window"),
-                                  QStringLiteral("ingranix")};
+    // INGRANIX_BENCH_ALSO: more programs beside these, in the same folder (another build of the game,
+    // say), started in the same rounds.
+    const QStringList programs = QStringList{QStringLiteral("empty_window"), QStringLiteral("text_window"),
+                                             QStringLiteral("ingranix")} +
+                                 qEnvironmentVariable("INGRANIX_BENCH_ALSO").split(u',', Qt::SkipEmptyParts);
     const int rounds = qEnvironmentVariableIntValue("INGRANIX_BENCH_ROUNDS") > 0
                            ? qEnvironmentVariableIntValue("INGRANIX_BENCH_ROUNDS")
                            : 21;
@@ -100,6 +103,13 @@ void StartupBench::startToFirstPaint() {
     qInfo("ingranix / text window %.2f, / empty window %.2f (medians of the rounds' ratios); memory "
           "%+.1f MB beside the text window",
           median(toText), median(toEmpty), median(mb.at(2)) - median(mb.at(1)));
+    for (qsizetype i = 3; i < programs.size(); ++i) {
+        QList<double> ratios;
+        for (int round = 0; round < rounds; ++round)
+            ratios << ms.at(2).at(round) / ms.at(i).at(round);
+        qInfo("ingranix / %s %.2f (median of the rounds' ratios)", qPrintable(programs.at(i)),
+              median(ratios));
+    }
     QTest::setBenchmarkResult(median(ms.at(2)), QTest::WalltimeMilliseconds);
 }
 

@@ -104,7 +104,7 @@ GuideAgent::GuideAgent(std::unique_ptr<GuideVoice> voice, QObject *parent)
     });
     figure_->installEventFilter(this);
     balloon_->installEventFilter(this);
-    balloon_->setBalloonFont(font_);
+    balloon_->setBalloonFont(shownFont());
 }
 
 GuideAgent::~GuideAgent() {
@@ -127,7 +127,7 @@ bool GuideAgent::load(const QString &, const QString &filePath) {
     hasFigure_ = character::loadFile(filePath, model);
     model_ = hasFigure_ ? model : character::Model{};
     if (hasFigure_) {
-        figure_->resize(model_.width, model_.height);
+        figure_->resize(figureSize());
         figure_->setPose(model_.rest);
         if (shown_)
             figure_->show();
@@ -153,7 +153,7 @@ void GuideAgent::setBalloonFont(const QString &family, int pointSize) {
     // Where Arial is missing its metric twin keeps the balloon's lines as they were meant.
     font_.setFamilies({family, QStringLiteral("Liberation Sans")});
     font_.setPointSize(std::clamp(pointSize, 6, 48));
-    balloon_->setBalloonFont(font_);
+    balloon_->setBalloonFont(shownFont());
 }
 
 void GuideAgent::moveTo(qint16 x, qint16 y) {
@@ -173,10 +173,30 @@ void GuideAgent::play(const QString &animation) {
 }
 
 qint16 GuideAgent::width() const {
-    return qint16(model_.width);
+    return qint16(figureSize().width());
 }
 qint16 GuideAgent::height() const {
-    return qint16(model_.height);
+    return qint16(figureSize().height());
+}
+
+QSize GuideAgent::figureSize() const {
+    return QSize(int(std::lround(model_.width * scale_)), int(std::lround(model_.height * scale_)));
+}
+
+QFont GuideAgent::shownFont() const {
+    QFont font = font_;
+    font.setPointSizeF(font_.pointSizeF() * scale_);
+    return font;
+}
+
+void GuideAgent::setScale(double scale) {
+    if (scale <= 0 || scale == scale_)
+        return;
+    scale_ = scale;
+    balloon_->setBalloonFont(shownFont());
+    if (hasFigure_)
+        figure_->resize(figureSize());
+    placeWindows();
 }
 
 bool GuideAgent::isShownOnScreen() const {
@@ -531,7 +551,7 @@ void GuideAgent::setBalloon(const QString &shown) {
     balloon_->setText(shown, wholeText_);
     if (visible) {
         if (!balloon_->isVisible()) {
-            balloon_->placeBeside(QRect(position_, QSize(model_.width, model_.height)));
+            balloon_->placeBeside(QRect(position_, figureSize()));
             balloon_->show();
         }
     } else {
@@ -553,7 +573,7 @@ void GuideAgent::hideBalloon() {
 void GuideAgent::placeWindows() {
     figure_->move(position_);
     if (balloon_->isVisible())
-        balloon_->placeBeside(QRect(position_, QSize(model_.width, model_.height)));
+        balloon_->placeBeside(QRect(position_, figureSize()));
 }
 
 void GuideAgent::ensureTicking() {

@@ -68,6 +68,8 @@ public:
     // (Qt's speech-dispatcher engine stops every client's speech, the reader's too). The guide made
     // with its own voice watches the desktop for a reader; tests set it here.
     void setScreenReaderRunning(bool running);
+    // The wizard and his balloon's text this many times their designed size (the window's zoom).
+    void setScale(double scale);
     bool screenReaderRunning() const { return screenReader_; }
     QWidget *figureWindow() const;
     QWidget *balloonWindow() const;
@@ -127,6 +129,9 @@ private:
     static QString kindName(Kind kind);
     static QString detailOf(const Request &request);
 
+    QSize figureSize() const; // the model's, at the scale
+    QFont shownFont() const;
+
     std::unique_ptr<FigureWindow> figure_;
     std::unique_ptr<BalloonWindow> balloon_;
     GuideVoice *voice_ = nullptr; // child of this object
@@ -139,7 +144,8 @@ private:
 
     character::Model model_;
     bool hasFigure_ = false;
-    QFont font_;
+    QFont font_; // as the game asks it; the balloon's is scaled
+    double scale_ = 1.0;
 
     QPoint position_;
     bool shown_ = false;

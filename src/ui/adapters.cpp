@@ -48,7 +48,7 @@ float WidgetBoard::label7Left() const {
 
 void WidgetBoard::setLabel7Left(float twips) {
     w_.label7Left_ = twips;
-    w_.label7_->move(twipsToPixels(twips), w_.label7_->y());
+    w_.label7_->move(twipsToPixels(twips, w_.zoom_), w_.label7_->y());
 }
 
 QString WidgetBoard::levelText() const {
@@ -122,7 +122,7 @@ void WidgetBoard::setLightPicture(int light, const QString &path) {
     }
     // A picture file gone missing leaves the light as it was rather than blank.
     if (!picture.isNull())
-        w_.lights_[light - 1]->setPixmap(picture);
+        w_.showLight(light - 1, picture);
 }
 
 void MovieControl::setMovie(const QString &path) {
@@ -138,7 +138,7 @@ void MovieControl::play() {
     w_.shock1_->play();
 }
 float MovieControl::left() const {
-    return float(pixelsToTwips(w_.shock1_->x()));
+    return float(pixelsToTwips(w_.shock1_->x(), w_.zoom_));
 }
 
 int SystemClock::seconds() const {

@@ -8,7 +8,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QPointer>
 #include <QScopedValueRollback>
+
+#include <algorithm>
+#include <cmath>
 
 namespace ingranix {
 
@@ -91,6 +95,29 @@ private:
     QComboBox *combo() const { return static_cast<QComboBox *>(widget()); }
 };
 
+// The list's own rows, as its delegate draws them, made at least as tall as the selector asks; it
+// leaves the drawing to the delegate it wraps.
+class LeastRowHeight : public QAbstractItemDelegate {
+public:
+    LeastRowHeight(QAbstractItemDelegate *drawn, const int &least, QObject *parent)
+        : QAbstractItemDelegate(parent), drawn_(drawn), least_(least) {}
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override {
+        if (drawn_)
+            drawn_->paint(painter, option, index);
+    }
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override {
+        QSize size = drawn_ ? drawn_->sizeHint(option, index) : QSize();
+        size.setHeight(std::max(size.height(), least_));
+        return size;
+    }
+
+private:
+    QPointer<QAbstractItemDelegate> drawn_;
+    const int &least_;
+};
+
 QAccessibleInterface *machineAccessible(const QString &key, QObject *object) {
     auto *widget = qobject_cast<QWidget *>(object);
     if (!widget)
@@ -126,20 +153,38 @@ void installMachineAccessibility() {
 }
 
 PanelFrame::PanelFrame(const QString &title, const Look &look, QWidget *parent)
-    : QGroupBox(title, parent), look_(look) {}
+    : QGroupBox(title, parent), look_(look) {
+    // Every pixel is painted here: what lies beneath need not be painted first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PanelFrame::setZoom(double zoom) {
+    zoom_ = zoom;
+    update();
+}
 
 void PanelFrame::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     const QRect all = rect();
-    painter.fillRect(all, look_.border);
-    painter.fillRect(all.marginsRemoved(QMargins() + look_.borderWidth), look_.background);
+    const int border = std::max(1, int(std::lround(look_.borderWidth * zoom_)));
+    // The border's four sides and the ground inside, each pixel once: a zoomed frame is large.
+    const QRect inside = all.marginsRemoved(QMargins() + border);
+    painter.fillRect(QRect(all.left(), all.top(), all.width(), border), look_.border);
+    painter.fillRect(QRect(all.left(), all.bottom() - border + 1, all.width(), border), look_.border);
+    painter.fillRect(QRect(all.left(), inside.top(), border, inside.height()), look_.border);
+    painter.fillRect(QRect(inside.right() + 1, inside.top(), all.right() - inside.right(), inside.height()),
+                     look_.border);
+    painter.fillRect(inside, look_.background);
     painter.setPen(look_.titleColour.isValid() ? look_.titleColour : palette().color(QPalette::WindowText));
     const QFontMetrics metrics(font());
-    painter.drawText(QRect(look_.titleAt, QSize(metrics.horizontalAdvance(title()), metrics.height())),
+    const QPoint titleAt(int(std::lround(look_.titleAt.x() * zoom_)),
+                         int(std::lround(look_.titleAt.y() * zoom_)));
+    painter.drawText(QRect(titleAt, QSize(metrics.horizontalAdvance(title()), metrics.height())),
                      Qt::AlignLeft | Qt::TextHideMnemonic, title());
 }
 
-OutputLabel::OutputLabel(const QFont &designFont, QWidget *parent) : QLabel(parent), designFont_(designFont) {
+OutputLabel::OutputLabel(const QFont &designFont, QWidget *parent)
+    : QLabel(parent), designFont_(designFont), firstPoints_(designFont.pointSizeF()) {
     setFont(designFont_);
     // Reached by Tab, so that the last result can be read again; it takes no typing.
     setFocusPolicy(Qt::TabFocus);
@@ -163,15 +208,26 @@ void OutputLabel::paintEvent(QPaintEvent *event) {
     painter.drawRect(rect().adjusted(2, 2, -3, -3));
 }
 
-void OutputLabel::setCaption(const QString &caption) {
-    setText(caption);
+void OutputLabel::setDesignFont(const QFont &font) {
+    designFont_ = font;
+    fitCaption();
+}
+
+void OutputLabel::fitCaption() {
     // Long results (up to 15 digits) would be cut at the design's size and read as another number.
+    // Zoomed, the steps and the least size grow with the font.
+    const double scale = firstPoints_ > 0 ? designFont_.pointSizeF() / firstPoints_ : 1.0;
     QFont font = designFont_;
     const int room = contentsRect().width() - 2 * margin();
-    while (font.pointSizeF() > smallestOutputPoints &&
-           QFontMetrics(font, this).horizontalAdvance(caption) > room)
-        font.setPointSizeF(font.pointSizeF() - 1);
+    while (font.pointSizeF() > smallestOutputPoints * scale &&
+           QFontMetrics(font, this).horizontalAdvance(text()) > room)
+        font.setPointSizeF(font.pointSizeF() - scale);
     setFont(font);
+}
+
+void OutputLabel::setCaption(const QString &caption) {
+    setText(caption);
+    fitCaption();
     setAccessibleName(spokenName(caption));
     // Shown anew, so that a screen reader speaks every result, even one equal to the last.
     QAccessibleEvent shown(this, QAccessible::ObjectShow);
@@ -183,6 +239,16 @@ Selector::Selector(QWidget *parent) : QComboBox(parent) {
         if (!committingTypedText_)
             emit chosen();
     });
+}
+
+void Selector::setLeastRowHeight(int pixels) {
+    if (pixels == leastRowHeight_)
+        return;
+    // Wrapped once, the first time it matters: at the designed size the list stays exactly the style's.
+    if (leastRowHeight_ == 0 && pixels > 0 && !dynamic_cast<LeastRowHeight *>(view()->itemDelegate()))
+        view()->setItemDelegate(new LeastRowHeight(view()->itemDelegate(), leastRowHeight_, this));
+    leastRowHeight_ = pixels;
+    view()->doItemsLayout();
 }
 
 void Selector::keyPressEvent(QKeyEvent *event) {

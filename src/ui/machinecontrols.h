@@ -30,12 +30,15 @@ public:
         QColor titleColour; // invalid: the palette's text colour
     };
     PanelFrame(const QString &title, const Look &look, QWidget *parent = nullptr);
+    // The border and the caption's place, this many times their designed size.
+    void setZoom(double zoom);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     Look look_;
+    double zoom_ = 1.0;
 };
 
 // The output box. Its caption is shown whole, in a smaller font when the design's does not fit;
@@ -46,6 +49,8 @@ class OutputLabel : public QLabel {
 public:
     OutputLabel(const QFont &designFont, QWidget *parent = nullptr);
     void setCaption(const QString &caption);
+    // The font a caption is shown in when it fits; the shown caption is fitted anew.
+    void setDesignFont(const QFont &font);
     // "output: <caption>", with "?" said in words.
     static QString spokenName(const QString &caption);
 
@@ -53,7 +58,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void fitCaption();
+
     QFont designFont_;
+    double firstPoints_; // the designed font's size, before any zoom
 };
 
 // An editable drop-down list where only picking an item of the list is a choice: with the mouse,
@@ -65,6 +73,8 @@ class Selector : public QComboBox {
     Q_OBJECT
 public:
     explicit Selector(QWidget *parent = nullptr);
+    // The rows of the open list are at least this tall (0: as the style draws them).
+    void setLeastRowHeight(int pixels);
 
 signals:
     void chosen();
@@ -76,6 +86,7 @@ protected:
 
 private:
     bool committingTypedText_ = false;
+    int leastRowHeight_ = 0;
 };
 
 } // namespace ingranix

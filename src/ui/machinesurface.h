@@ -23,6 +23,8 @@ class MachineSurface : public QWidget {
     Q_OBJECT
 public:
     explicit MachineSurface(QWidget *parent = nullptr);
+    // The gradient's bands are drawn this many times their designed size.
+    void setZoom(double zoom);
 
 signals:
     void firstPainted();
@@ -32,6 +34,7 @@ protected:
 
 private:
     bool painted_ = false;
+    double zoom_ = 1.0;
 };
 
 } // namespace ingranix

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSettings>
 
 namespace {
 
@@ -25,6 +26,12 @@ int main(int argc, char *argv[]) {
     QApplication::setDesktopFileName(QStringLiteral("io.github.ingranix.Ingranix"));
 
     ingranix::MainWindow window(findResourceFolder());
+    // The view (zoom, fitting, the notebook's width) is kept where the desktop keeps a program's
+    // settings; the game itself starts afresh every time.
+    QSettings settings(QStringLiteral("Ingranix"), QStringLiteral("Ingranix"));
+    window.applyViewSettings(ingranix::zoom::readSettings(settings));
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window,
+                     [&] { ingranix::zoom::writeSettings(settings, window.viewSettings()); });
     window.showMaximized();
     return app.exec();
 }

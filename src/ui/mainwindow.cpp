@@ -10,6 +10,7 @@
 #include "play/game.h"
 #include "twips.h"
 #include "windowstyle.h"
+#include "zoom.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPixmapCache>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -34,12 +36,19 @@ namespace {
 const QColor navy(0, 0, 128);
 const QColor red(255, 0, 0);
 
+// Pixels: the least height of a control a finger hits on a whiteboard.
+constexpr int touchHeight = 40;
+
 // The Frame3 buttons' raised blue look, sunk while pressed and ringed in yellow with the focus.
-const QString commandButtonRules =
-    QStringLiteral("QPushButton { background-color: rgb(0,0,192); color: white;"
-                   " border: 2px outset rgb(80,80,255); border-radius: 4px; }"
-                   "QPushButton:pressed { border-style: inset; background-color: rgb(0,0,150); }"
-                   "QPushButton:focus { border-color: rgb(255,220,0); }");
+// Its border and corners grow with the zoom.
+QString commandButtonRules(double zoom = 1.0) {
+    return QStringLiteral("QPushButton { background-color: rgb(0,0,192); color: white;"
+                          " border: %1px outset rgb(80,80,255); border-radius: %2px; }"
+                          "QPushButton:pressed { border-style: inset; background-color: rgb(0,0,150); }"
+                          "QPushButton:focus { border-color: rgb(255,220,0); }")
+        .arg(std::lround(2 * zoom))
+        .arg(std::lround(4 * zoom));
+}
 
 // One colour of a widget's palette; a background colour is also filled in behind the widget.
 void setRoleColour(QWidget *widget, QPalette::ColorRole role, const QColor &value) {
@@ -179,6 +188,12 @@ MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
     // The machine needs this much room; smaller windows would hide the controls.
     setMinimumSize(twipsToPixels(machineWidthTwips),
                    twipsToPixels(machineHeightTwips) + menuBar()->sizeHint().height());
+    // The designed fonts, as set above, are what every zoom scales.
+    for (Placed &entry : placed_)
+        entry.points = entry.widget->font().pointSizeF();
+    surface->installEventFilter(this);
+    setProperty("machineWidth", machineSize().width());
+    setProperty("machineMinimumWidth", machineSize().width());
 
     guide_ = std::make_unique<GuideAgent>();
     board_ = std::make_unique<WidgetBoard>(*this);
@@ -226,7 +241,7 @@ void MainWindow::announceChoice(QComboBox *selector) {
 QGroupBox *MainWindow::makeFrame(QWidget *parent, const char *name, const QString &caption, QRect twips) {
     auto *frame = new PanelFrame(caption, {navy, QColor(90, 90, 200), 1, QPoint(9, 2), red}, parent);
     frame->setObjectName(QString::fromLatin1(name));
-    frame->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    place(frame, twips);
     frame->setFont(panelFont(8.25));
     return frame;
 }
@@ -234,14 +249,14 @@ QGroupBox *MainWindow::makeFrame(QWidget *parent, const char *name, const QStrin
 QLabel *MainWindow::makeLabel(QWidget *parent, const char *name, const QString &text, QRect twips) {
     auto *label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    place(label, twips);
     return label;
 }
 
 QPushButton *MainWindow::makeButton(QWidget *parent, const char *name, const QString &caption, QRect twips) {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    place(button, twips);
     button->setFont(panelFont(8.25));
     return button;
 }
@@ -256,7 +271,7 @@ Selector *MainWindow::makeSelector(QWidget *parent, const char *name, const QStr
     combo->addItems(items);
     combo->setCurrentIndex(-1);
     combo->setEditText(prompt);
-    combo->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    place(combo, twips);
     combo->setFont(panelFont(8.25));
     // Coloured by its palette, not by the style sheet: a style sheet rule hands the style a fresh
     // palette at every paint, and the style then caches yet another picture of the box each time.
@@ -286,7 +301,7 @@ void MainWindow::buildMachine(QWidget *surface) {
     frame1_ = makeFrame(surface, "Frame1", QStringLiteral("Frame1"), QRect(240, 2400, 2415, 2175));
     shock1_ = new MoviePlayer(surface);
     shock1_->setObjectName(QStringLiteral("shock1"));
-    shock1_->setGeometry(twipsRect(3000, 720, 4815, 3615));
+    place(shock1_, QRect(3000, 720, 4815, 3615));
     frame2_ = makeFrame(surface, "Frame2", QStringLiteral("Frame1"), QRect(8160, 2400, 2415, 2175));
 
     const struct {
@@ -298,7 +313,7 @@ void MainWindow::buildMachine(QWidget *surface) {
     for (const auto &bar : bars) {
         auto *shape = new QFrame(surface);
         shape->setObjectName(QString::fromLatin1(bar.name));
-        shape->setGeometry(twipsRect(bar.twips.x(), bar.twips.y(), bar.twips.width(), bar.twips.height()));
+        place(shape, bar.twips);
         setRoleColour(shape, QPalette::Window, navy);
         markDecorative(shape);
         shape->lower();
@@ -309,7 +324,7 @@ void MainWindow::buildMachine(QWidget *surface) {
     const QFont bigFont = panelFont(36);
     in1_ = new QLineEdit(QStringLiteral(" "), frame1_);
     in1_->setObjectName(QStringLiteral("in1"));
-    in1_->setGeometry(twipsRect(240, 360, 1935, 1410));
+    place(in1_, QRect(240, 360, 1935, 1410));
     in1_->setAlignment(Qt::AlignCenter);
     in1_->setFont(bigFont);
     WidgetBoard::paintBox(in1_, Qt::white);
@@ -318,14 +333,14 @@ void MainWindow::buildMachine(QWidget *surface) {
     setRoleColour(label1, QPalette::WindowText, red);
     in2_ = new QLineEdit(QStringLiteral(" "), frame1_);
     in2_->setObjectName(QStringLiteral("in2"));
-    in2_->setGeometry(twipsRect(1080, 1440, 1095, 375));
+    place(in2_, QRect(1080, 1440, 1095, 375));
     in2_->hide();
     QLabel *lbl2 = makeLabel(frame1_, "lbl2", QStringLiteral("input/2"), QRect(120, 1440, 720, 300));
     lbl2->hide();
 
     out1_ = new OutputLabel(bigFont, frame2_);
     out1_->setObjectName(QStringLiteral("out1"));
-    out1_->setGeometry(twipsRect(240, 480, 1935, 1215));
+    place(out1_, QRect(240, 480, 1935, 1215));
     out1_->setAlignment(Qt::AlignCenter);
     WidgetBoard::paintBox(out1_, Qt::white);
     QLabel *label4 = makeLabel(frame2_, "Label4", QStringLiteral("output"), QRect(720, 1800, 795, 300));
@@ -339,7 +354,7 @@ void MainWindow::buildMachine(QWidget *surface) {
 
     list1_ = new QListWidget(surface);
     list1_->setObjectName(QStringLiteral("List1"));
-    list1_->setGeometry(twipsRect(2760, 7920, 4335, 495));
+    place(list1_, QRect(2760, 7920, 4335, 495));
     list1_->setFont(panelFont(18));
     list1_->hide();
     for (QWidget *neverShown : std::initializer_list<QWidget *>{in2_, lbl2, lbl4, out2_, list1_})
@@ -355,8 +370,8 @@ void MainWindow::buildControlPanel(QWidget *surface) {
                    QRect(3600, 1200, 2175, 615));
     // The caption's blanks wrap it onto two lines on the original button; here the break is explicit.
     command1->setText(QStringLiteral("nuovo meccanismo\ndi calcolo"));
-    exp->setStyleSheet(commandButtonRules);
-    command1->setStyleSheet(commandButtonRules);
+    exp->setStyleSheet(commandButtonRules());
+    command1->setStyleSheet(commandButtonRules());
     combo1_ = makeSelector(frame3_, "Combo1", QStringLiteral("                Livello"), textsOf(levelNames),
                            QRect(720, 2040, 2175, 315));
     combo2_ = makeSelector(frame3_, "Combo2", QStringLiteral("           ingranaggi"),
@@ -386,12 +401,12 @@ void MainWindow::buildAboutPanel(QWidget *surface) {
         new PanelFrame(QStringLiteral("Informazioni"),
                        {QColor(255, 192, 128), QColor(128, 128, 128), 2, QPoint(10, 2), QColor()}, surface);
     frame4_->setObjectName(QStringLiteral("Frame4"));
-    frame4_->setGeometry(twipsRect(2760, 1080, 5535, 3255));
+    place(frame4_, QRect(2760, 1080, 5535, 3255));
 
     // A flat button drawn as the design's boxed "X", so that the keyboard reaches it too.
     label6_ = new QPushButton(QStringLiteral("X"), frame4_);
     label6_->setObjectName(QStringLiteral("Label6"));
-    label6_->setGeometry(twipsRect(5160, 120, 285, 360));
+    place(label6_, QRect(5160, 120, 285, 360));
     label6_->setFont(panelFont(12));
     label6_->setFlat(true);
     label6_->setCursor(Qt::PointingHandCursor);
@@ -438,7 +453,7 @@ void MainWindow::buildAboutPanel(QWidget *surface) {
 
     auto *line1 = new QFrame(frame4_);
     line1->setObjectName(QStringLiteral("Line1"));
-    line1->setGeometry(0, twipsToPixels(2520), twipsToPixels(5520), 1);
+    place(line1, QRect(0, 2520, 5520, int(twipsPerPixel))); // one pixel high at the designed size
     setRoleColour(line1, QPalette::Window, QColor(128, 128, 128));
     markDecorative(line1);
 
@@ -491,14 +506,200 @@ void MainWindow::buildMenus() {
     notebook->setObjectName(QStringLiteral("quaderno"));
     notebook->setShortcut(Qt::Key_F2);
     connect(notebook, &QAction::triggered, this, &MainWindow::toggleNotebook);
+
+    buildViewMenu(bar);
+    keys->watch(bar->findChild<QMenu *>(QStringLiteral("vista")));
+}
+
+void MainWindow::buildViewMenu(QMenuBar *bar) {
+    QMenu *view = bar->addMenu(QStringLiteral("Vista"));
+    view->setObjectName(QStringLiteral("vista"));
+    view->setAccessibleName(view->title());
+    auto addItem = [this, view](const char *name, const char *text, QList<QKeySequence> keys, auto handler) {
+        QAction *action = view->addAction(QString::fromUtf8(text));
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcuts(keys);
+        // The keys work wherever the keyboard is in the window, the notebook included.
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    // Ctrl+= too: on an Italian or American keyboard "+" needs Shift, "=" does not.
+    addItem("ingrandisci", "Ingrandisci",
+            {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+            [this] { setZoom(zoom::stepIn(zoom_)); });
+    addItem("riduci", "Riduci", {QKeySequence(Qt::CTRL | Qt::Key_Minus)},
+            [this] { setZoom(zoom::stepOut(zoom_)); });
+    addItem("dimensioneOriginale", "Dimensione originale", {QKeySequence(Qt::CTRL | Qt::Key_0)},
+            [this] { setZoom(1.0); });
+    QAction *fit = addItem("adatta", "Adatta alla finestra", {}, [this](bool on) { setFitToWindow(on); });
+    fit->setCheckable(true);
+    connect(this, &MainWindow::zoomChanged, fit, [this, fit] { fit->setChecked(fit_); });
+}
+
+QSize MainWindow::machineSize(double zoom) {
+    return {twipsToPixels(machineWidthTwips, zoom), twipsToPixels(machineHeightTwips, zoom)};
+}
+
+void MainWindow::place(QWidget *widget, QRect twips) {
+    widget->setGeometry(twipsRect(twips, zoom_));
+    placed_.push_back({widget, twips, 0});
+}
+
+void MainWindow::setZoom(double zoom) {
+    fit_ = false;
+    applyZoom(zoom::bounded(zoom));
+    updateMinimumSize();
+    // A window too small for the new zoom grows, as far as its screen allows.
+    const QSize wanted = minimumSize();
+    if ((width() < wanted.width() || height() < wanted.height()) && !isMaximized() && !isFullScreen())
+        resize(size().expandedTo(wanted));
+}
+
+void MainWindow::setFitToWindow(bool fit) {
+    fit_ = fit;
+    updateMinimumSize();
+    if (fit)
+        refit();
+    else
+        emit zoomChanged(zoom_);
+}
+
+void MainWindow::refit() {
+    if (fit_)
+        applyZoom(zoom::fitting(centralWidget()->size(), machineSize()));
+}
+
+zoom::ViewSettings MainWindow::viewSettings() const {
+    return {zoom_, fit_, notebook_ ? notebook_->width() : notebookWidth_};
+}
+
+void MainWindow::applyViewSettings(const zoom::ViewSettings &view) {
+    notebookWidth_ = view.notebookWidth;
+    if (view.fit)
+        setFitToWindow(true);
+    else
+        setZoom(view.zoom);
+}
+
+void MainWindow::updateMinimumSize() {
+    // Fitted, the machine shrinks with the window down to the smallest zoom; at a fixed zoom it keeps
+    // its size. Never more than the screen holds: a machine zoomed beyond it is partly hidden, not
+    // a window that no screen can show.
+    QSize machine = machineSize(fit_ ? zoom::smallest : zoom_);
+    if (const QScreen *shown = screen())
+        machine =
+            machine.boundedTo(shown->availableGeometry().size() - QSize(0, menuBar()->sizeHint().height()) -
+                              (frameGeometry().size() - geometry().size()));
+    setProperty("machineMinimumWidth", machine.width());
+    centralWidget()->setMinimumSize(machine);
+    int least = machine.width();
+    if (notebook_ && notebook_->isVisible())
+        least +=
+            notebook_->minimumSizeHint().width() + style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent);
+    setMinimumSize(least, machine.height() + menuBar()->sizeHint().height());
+}
+
+void MainWindow::applyZoom(double zoom) {
+    const bool changed = zoom != zoom_;
+    zoom_ = zoom;
+    setProperty("machineWidth", machineSize(zoom).width());
+    if (changed) {
+        for (const Placed &entry : placed_) {
+            QWidget *widget = entry.widget;
+            if (!widget)
+                continue;
+            QRect twips = entry.twips;
+            if (widget == label7_)
+                twips.moveLeft(int(std::lround(label7Left_)));
+            QRect pixels = twipsRect(twips, zoom);
+            // The style widens the selectors' arrows by it, as they take their new size.
+            if (qobject_cast<QComboBox *>(widget))
+                widget->setProperty(WindowStyle::zoomProperty, zoom);
+            // On a whiteboard a finger needs at least this much: the selectors grow downwards into
+            // the room the panel has below them.
+            if (zoom >= 1.5 && qobject_cast<QComboBox *>(widget))
+                pixels.setHeight(std::max(pixels.height(), touchHeight));
+            widget->setGeometry(pixels);
+            if (entry.points > 0) {
+                QFont font = widget->font();
+                font.setPointSizeF(entry.points * zoom);
+                if (widget == out1_)
+                    out1_->setDesignFont(font);
+                else
+                    widget->setFont(font);
+            }
+            if (auto *frame = qobject_cast<PanelFrame *>(widget))
+                frame->setZoom(zoom);
+        }
+        for (const char *name : {"exp", "Command1"})
+            findChild<QPushButton *>(QString::fromLatin1(name))->setStyleSheet(commandButtonRules(zoom));
+        for (Selector *selector : {combo1_, combo2_})
+            selector->setLeastRowHeight(zoom >= 1.5 ? touchHeight : 0);
+        static_cast<MachineSurface *>(centralWidget())->setZoom(zoom);
+        guide_->setScale(zoom);
+        for (int i = 0; i < 6; ++i)
+            if (!lightDesigns_[i].isNull())
+                showLight(i, lightDesigns_[i]);
+        if (!frame4_->findChild<QLabel *>(QStringLiteral("Image8"))->pixmap().isNull())
+            showEmblem();
+        if (notebook_)
+            QMetaObject::invokeMethod(notebook_.get(), "setZoom", Q_ARG(double, zoom));
+    }
+    emit zoomChanged(zoom);
+}
+
+QPixmap MainWindow::zoomed(const QPixmap &design) const {
+    if (zoom_ == 1.0 || design.isNull())
+        return design;
+    const qreal ratio = devicePixelRatioF();
+    QPixmap drawn = design.scaled(design.size() * zoom_ * ratio / design.devicePixelRatio(),
+                                  Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    drawn.setDevicePixelRatio(ratio);
+    return drawn;
+}
+
+void MainWindow::showLight(int index, const QPixmap &design) {
+    lightDesigns_[index] = design;
+    if (zoom_ == 1.0) {
+        lights_[index]->setPixmap(design);
+        return;
+    }
+    // The lights swap five times a second: each picture is drawn once per zoom.
+    const QString key =
+        QStringLiteral("light %1 %2 %3").arg(design.cacheKey()).arg(zoom_).arg(devicePixelRatioF());
+    QPixmap drawn;
+    if (!QPixmapCache::find(key, &drawn)) {
+        drawn = zoomed(design);
+        QPixmapCache::insert(key, drawn);
+    }
+    lights_[index]->setPixmap(drawn);
+}
+
+void MainWindow::showEmblem() {
+    auto *emblem = frame4_->findChild<QLabel *>(QStringLiteral("Image8"));
+    if (!emblem->pixmap().isNull() && emblem->property("drawnAtZoom").toDouble() == zoom_)
+        return;
+    // Drawn from its source at the size shown; zoomed, for the screen's own pixels too, so that it
+    // stays sharp on a scaled desktop.
+    const qreal ratio = zoom_ == 1.0 ? 1.0 : devicePixelRatioF();
+    QPixmap drawn = QPixmap(QStringLiteral(":/ingranix/emblem.png"))
+                        .scaled(emblem->size() * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    drawn.setDevicePixelRatio(ratio);
+    emblem->setPixmap(drawn);
+    emblem->setProperty("drawnAtZoom", zoom_);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == centralWidget() && event->type() == QEvent::Resize)
+        refit();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::informazioni_Click() {
     // The emblem is decoded when the panel first shows, not while the game starts.
-    auto *emblem = frame4_->findChild<QLabel *>(QStringLiteral("Image8"));
-    if (emblem->pixmap().isNull())
-        emblem->setPixmap(QPixmap(QStringLiteral(":/ingranix/emblem.png"))
-                              .scaled(emblem->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    showEmblem();
     frame4_->show();
     frame4_->raise();
     label6_->setFocus(Qt::OtherFocusReason); // keyboard and screen reader land in the panel
@@ -557,9 +758,9 @@ void MainWindow::startUp() {
     // Decoding a picture loads Qt's picture plugins, which the first sight of the machine need not
     // wait for; a light that already ticked keeps its picture.
     const QPixmap design(QStringLiteral(":/ingranix/design-light.gif"));
-    for (QLabel *light : lights_)
-        if (light->pixmap().isNull())
-            light->setPixmap(design);
+    for (int i = 0; i < 6; ++i)
+        if (lights_[i]->pixmap().isNull())
+            showLight(i, design);
     game_->Form_Activate(); // runs once, however often it is called
 }
 
@@ -593,6 +794,12 @@ void MainWindow::toggleNotebook() {
         if (!notebookFactory)
             return;
         notebook_.reset(notebookFactory(*game_, *board_, in1_, combo1_, this));
+        QMetaObject::invokeMethod(notebook_.get(), "setZoom", Q_ARG(double, zoom_));
+        QMetaObject::invokeMethod(notebook_.get(), "setRememberedWidth", Q_ARG(int, notebookWidth_));
+        // After the notebook's own handling of its showing and hiding: the window's least size follows
+        // the zoom, and a fitted machine the room the notebook leaves.
+        connect(notebook_.get(), &QDockWidget::visibilityChanged, this, &MainWindow::updateMinimumSize,
+                Qt::QueuedConnection);
     }
     QMetaObject::invokeMethod(notebook_.get(), "toggle");
 }

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "notebookfactory.h"
+#include "zoom.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
+#include <vector>
 
 class QComboBox;
 class QDockWidget;
@@ -15,6 +18,7 @@ class QListWidget;
 class QPushButton;
 class QTimer;
 class QFrame;
+class QMenuBar;
 
 namespace ingranix {
 
@@ -47,8 +51,24 @@ public:
     // ../lib/ingranix once installed), loaded the first time the notebook opens.
     static void setNotebookFactory(NotebookFactory factory);
 
+    // The view's zoom: the machine, its fonts, pictures and the notebook drawn this many times their
+    // designed size. setZoom leaves "Adatta alla finestra"; setFitToWindow(true) keeps the zoom at the
+    // largest at which the machine, and the notebook when open, fit the window.
+    double zoom() const { return zoom_; }
+    bool fitsWindow() const { return fit_; }
+    void setZoom(double zoom);
+    void setFitToWindow(bool fit);
+    zoom::ViewSettings viewSettings() const;
+    void applyViewSettings(const zoom::ViewSettings &view);
+    // The room the machine's controls take, in pixels, at the given zoom.
+    static QSize machineSize(double zoom = 1.0);
+
+signals:
+    void zoomChanged(double zoom);
+
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     friend class WidgetBoard;
@@ -70,6 +90,26 @@ private:
     Selector *makeSelector(QWidget *parent, const char *name, const QString &prompt, const QStringList &items,
                            QRect twips);
     QLabel *makeLight(QWidget *parent, const char *name, QRect twips);
+    void place(QWidget *widget, QRect twips); // sets its geometry now and at every zoom
+    void applyZoom(double zoom);
+    void refit();
+    void updateMinimumSize();
+    void buildViewMenu(QMenuBar *bar);
+    QPixmap zoomed(const QPixmap &design) const; // a picture drawn at the zoom, for this screen
+    void showLight(int index, const QPixmap &design);
+    void showEmblem();
+
+    // A control laid out in twips, with its designed font size (0 or less: a font sized in pixels, kept).
+    struct Placed {
+        QPointer<QWidget> widget;
+        QRect twips;
+        double points = 0;
+    };
+    std::vector<Placed> placed_;
+    double zoom_ = 1.0;
+    bool fit_ = false;
+    int notebookWidth_ = 0; // remembered from an earlier start, until the notebook first opens
+    QPixmap lightDesigns_[6];
 
     QString resourceFolder_;
 

@@ -31,7 +31,7 @@ namespace ingranix {
 namespace {
 
 constexpr int narrowest = 300;      // pixels: the table's columns still read
-constexpr int widest = 760;         // pixels: beyond this the notebook only adds blank room
+constexpr int widestAtDesign = 760; // pixels: beyond this the notebook only adds blank room
 constexpr int modelSettleMs = 1500; // a pause in the typing that makes a model worth a remark
 constexpr int typingPauseMs = 1200; // a pause this long ends a burst of typing
 
@@ -111,7 +111,6 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     modelMessage_->setTextFormat(Qt::RichText);
     modelMessage_->setWordWrap(true);
     // Room for the message is kept, so the table does not jump while the player types.
-    modelMessage_->setMinimumHeight(2 * modelMessage_->fontMetrics().lineSpacing());
     modelMessage_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     summary_ = new QLabel(panel);
     summary_->setObjectName(QStringLiteral("riepilogo"));
@@ -122,9 +121,6 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     kinds_->setWordWrap(true);
     prediction_ = new QLabel(panel);
     prediction_->setObjectName(QStringLiteral("previsione"));
-    QFont bigger = prediction_->font();
-    bigger.setBold(true);
-    prediction_->setFont(bigger);
     // Beside the model's prediction, the player's own: for a child who cannot yet write a formula.
     auto *myTitle = new QLabel(QStringLiteral("La mia previsione"), panel);
     myPrediction_ = new QLineEdit(panel);
@@ -135,7 +131,6 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
                        "numero, oppure ? se pensi che non possa fare il calcolo. Invio fa l'esperimento."));
     myPrediction_->setPlaceholderText(QStringLiteral("un numero o ?"));
     myPrediction_->setMaxLength(24); // a number or "?": a runaway paste stays short
-    myPrediction_->setMaximumWidth(14 * myPrediction_->fontMetrics().horizontalAdvance(QStringLiteral("0")));
     myTitle->setBuddy(myPrediction_);
     auto *predictionRow = new QHBoxLayout;
     predictionRow->addWidget(prediction_, 1);
@@ -155,19 +150,8 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     tableView_->setWordWrap(false);
     // Fixed row heights and column widths: a thousand rows cost no measuring.
     tableView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    tableView_->verticalHeader()->setDefaultSectionSize(tableView_->fontMetrics().height() + 6);
     tableView_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     tableView_->horizontalHeader()->setStretchLastSection(true);
-    const int digit = tableView_->fontMetrics().horizontalAdvance(QStringLiteral("0"));
-    for (int column :
-         {ExperimentTable::InputColumn, ExperimentTable::OutputColumn, ExperimentTable::ModelColumn})
-        tableView_->setColumnWidth(column, 9 * digit);
-    tableView_->setColumnWidth(ExperimentTable::MarkColumn,
-                               tableView_->fontMetrics().horizontalAdvance(QStringLiteral("verifica")) +
-                                   2 * digit);
-    tableView_->setColumnWidth(ExperimentTable::MyPredictionColumn,
-                               tableView_->fontMetrics().horizontalAdvance(QStringLiteral("mia previsione")) +
-                                   2 * digit);
 
     auto *plotTitle = new QLabel(QStringLiteral("<b>Grafico</b>"), panel);
     plot_ = new NotebookPlot(panel);
@@ -175,7 +159,6 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     plot_->setAccessibleName(QStringLiteral("grafico"));
     plot_->setAccessibleDescription(QStringLiteral(
         "Gli output degli esperimenti che contano, secondo l'input, e i valori del tuo modello"));
-    plot_->setMinimumHeight(220);
 
     saveButton_ = new QPushButton(QStringLiteral("Salva PDF"), panel);
     saveButton_->setObjectName(QStringLiteral("salvaPdf"));
@@ -248,10 +231,46 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     // The game reads the level from the selector's text, typed or chosen.
     connect(combo1, &QComboBox::editTextChanged, this, &NotebookDock::settingsChanged);
 
+    panelPoints_ = panel->font().pointSizeF();
+    applySizes();
     refreshSummary();
     showPrediction();
     plot_->showExperiments(notebook_, game_.decimalSeparator());
     game_.setObserver(this);
+}
+
+void NotebookDock::setZoom(double zoom) {
+    if (zoom <= 0 || zoom == zoom_)
+        return;
+    zoom_ = zoom;
+    applySizes();
+}
+
+void NotebookDock::applySizes() {
+    // The whole notebook's text grows with the machine's zoom; what is measured in characters follows.
+    QWidget *panel = widget();
+    if (panelPoints_ > 0 && (zoom_ != 1.0 || panel->testAttribute(Qt::WA_SetFont))) {
+        QFont font = panel->font();
+        font.setPointSizeF(panelPoints_ * zoom_);
+        panel->setFont(font);
+    }
+    QFont bigger = panel->font();
+    bigger.setBold(true);
+    prediction_->setFont(bigger);
+    modelMessage_->setMinimumHeight(2 * modelMessage_->fontMetrics().lineSpacing());
+    myPrediction_->setMaximumWidth(14 * myPrediction_->fontMetrics().horizontalAdvance(QStringLiteral("0")));
+    const QFontMetrics metrics = tableView_->fontMetrics();
+    tableView_->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
+    const int digit = metrics.horizontalAdvance(QStringLiteral("0"));
+    for (int column :
+         {ExperimentTable::InputColumn, ExperimentTable::OutputColumn, ExperimentTable::ModelColumn})
+        tableView_->setColumnWidth(column, 9 * digit);
+    tableView_->setColumnWidth(ExperimentTable::MarkColumn,
+                               metrics.horizontalAdvance(QStringLiteral("verifica")) + 2 * digit);
+    tableView_->setColumnWidth(ExperimentTable::MyPredictionColumn,
+                               metrics.horizontalAdvance(QStringLiteral("mia previsione")) + 2 * digit);
+    plot_->setMinimumHeight(int(std::lround(220 * zoom_)));
+    plot_->setZoom(zoom_);
 }
 
 NotebookDock::~NotebookDock() {
@@ -282,7 +301,9 @@ void NotebookDock::toggle() {
     if (!placed_) {
         placed_ = true;
         // The machine keeps its room; the notebook takes what is left beside it.
-        window->centralWidget()->setMinimumWidth(twipsToPixels(machineWidthTwips));
+        window->centralWidget()->setMinimumWidth(window->property("machineMinimumWidth").toInt() > 0
+                                                     ? window->property("machineMinimumWidth").toInt()
+                                                     : twipsToPixels(machineWidthTwips));
         windowMinimumWidth_ = window->minimumWidth();
         window->addDockWidget(Qt::RightDockWidgetArea, this);
         hide();
@@ -299,12 +320,14 @@ void NotebookDock::toggle() {
     if (window->width() < machine + narrowest) {
         const QScreen *screen = window->screen();
         const int room = screen ? screen->availableGeometry().right() + 1 - window->x() : 0;
-        window->resize(std::max(machine + narrowest, std::min(room, machine + widest)), window->height());
+        window->resize(std::max(machine + narrowest, std::min(room, machine + widest())), window->height());
     }
     // The notebook takes the room beside the machine; once more when the window system has resized the
     // window and the layout has caught up.
-    auto fit = [this, window] {
-        window->resizeDocks({this}, {std::clamp(window->width() - machineWidth(), narrowest, widest)},
+    // A width the player chose at an earlier start is taken the first time.
+    auto fit = [this, window, remembered = std::exchange(rememberedWidth_, 0)] {
+        const int wanted = remembered > 0 ? remembered : window->width() - machineWidth();
+        window->resizeDocks({this}, {std::clamp(wanted, narrowest, std::max(narrowest, widest()))},
                             Qt::Horizontal);
     };
     fit();
@@ -313,7 +336,14 @@ void NotebookDock::toggle() {
 }
 
 int NotebookDock::machineWidth() const {
-    return twipsToPixels(machineWidthTwips) + style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent);
+    // The window says how wide its machine is drawn now; a window that does not, the designed size.
+    const int machine = parentWidget() ? parentWidget()->property("machineWidth").toInt() : 0;
+    return (machine > 0 ? machine : twipsToPixels(machineWidthTwips)) +
+           style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent);
+}
+
+int NotebookDock::widest() const {
+    return int(std::lround(widestAtDesign * zoom_));
 }
 
 void NotebookDock::experimentLogged(const LoggedExperiment &experiment) {

@@ -41,6 +41,11 @@ public:
 
     // Opens the notebook at the window's right, beside the machine, or closes it; nothing is lost.
     Q_INVOKABLE void toggle();
+    // The notebook's text, table and plot this many times their designed size, as the machine's.
+    Q_INVOKABLE void setZoom(double zoom);
+    double zoom() const { return zoom_; }
+    // The width to open at the first time, as the player left it at an earlier start (0: beside the machine).
+    Q_INVOKABLE void setRememberedWidth(int pixels) { rememberedWidth_ = pixels; }
 
     void experimentLogged(const LoggedExperiment &experiment) override;
     void logCleared() override;
@@ -68,6 +73,8 @@ private:
     void refreshPlot();
     void showModelError();
     int machineWidth() const; // the machine's controls and the dock's separator, in pixels
+    int widest() const;       // pixels, at the zoom
+    void applySizes();        // fonts and what is measured by them, at the zoom
     void showPrediction();
     void refreshKinds();
     void coach(notebook::CoachEvent event);
@@ -103,6 +110,9 @@ private:
     QStringList lessonPredictions_; // the opened lesson's own predictions, while it opens
     bool placed_ = false;
     int windowMinimumWidth_ = -1;
+    double zoom_ = 1.0;
+    double panelPoints_ = 0; // the notebook's designed font size
+    int rememberedWidth_ = 0;
 };
 
 } // namespace ingranix

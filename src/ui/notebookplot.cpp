@@ -142,6 +142,10 @@ void setTicks(QCategoryAxis *axis, const std::vector<double> &ticks, std::option
     axis->setRange(low, high);
 }
 
+// The marks' designed sizes, in pixels.
+constexpr qreal outputMarker = 9;
+constexpr qreal modelMarker = 16;
+
 // Markers drawn from one picture rather than one graphics item per point: a thousand points stay
 // cheap to move.
 QScatterSeries *makeSeries(const QString &name, qreal size, const QBrush &brush, const QPen &pen) {
@@ -186,10 +190,10 @@ NotebookPlot::NotebookPlot(QWidget *parent) : QChartView(new QChart, parent) {
     plot->setMargins(QMargins(4, 4, 4, 4));
     plot->legend()->setAlignment(Qt::AlignBottom);
 
-    outputs_ = makeSeries(QStringLiteral("output"), 9, QColor(20, 40, 170), QPen(Qt::white, 1));
+    outputs_ = makeSeries(QStringLiteral("output"), outputMarker, QColor(20, 40, 170), QPen(Qt::white, 1));
     // A ring around the output's dot: where the model explains an experiment, dot and ring meet.
-    model_ =
-        makeSeries(QStringLiteral("il tuo modello"), 16, QColor(0, 0, 0, 0), QPen(QColor(240, 120, 0), 2.5));
+    model_ = makeSeries(QStringLiteral("il tuo modello"), modelMarker, QColor(0, 0, 0, 0),
+                        QPen(QColor(240, 120, 0), 2.5));
     // The "?" band, lightly shaded beneath its points and left out of the legend.
     bandLower_ = new QLineSeries(this);
     bandUpper_ = new QLineSeries(this);
@@ -210,7 +214,34 @@ NotebookPlot::NotebookPlot(QWidget *parent) : QChartView(new QChart, parent) {
         series->attachAxis(xAxis_);
         series->attachAxis(yAxis_);
     }
+    labelsFont_ = xAxis_->labelsFont();
+    titleFont_ = xAxis_->titleFont();
+    legendFont_ = plot->legend()->font();
     updateAxes();
+}
+
+void NotebookPlot::setZoom(double zoom) {
+    if (zoom <= 0 || zoom == zoom_)
+        return;
+    zoom_ = zoom;
+    auto zoomed = [zoom](QFont font) {
+        if (font.pointSizeF() > 0)
+            font.setPointSizeF(font.pointSizeF() * zoom);
+        else if (font.pixelSize() > 0)
+            font.setPixelSize(int(std::lround(font.pixelSize() * zoom)));
+        return font;
+    };
+    for (QCategoryAxis *axis : {xAxis_, yAxis_}) {
+        axis->setLabelsFont(zoomed(labelsFont_));
+        axis->setTitleFont(zoomed(titleFont_));
+    }
+    chart()->legend()->setFont(zoomed(legendFont_));
+    outputs_->setMarkerSize(outputMarker * zoom);
+    model_->setMarkerSize(modelMarker * zoom);
+    // The labels that fit change with their size.
+    xTicks_.clear();
+    updateAxes();
+    placePoints();
 }
 
 void NotebookPlot::showExperiments(const notebook::Notebook &notebook, const QString &decimalSeparator) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QChartView>
+#include <QFont>
 #include <QList>
 #include <QPointF>
 
@@ -29,6 +30,9 @@ public:
     void showExperiments(const notebook::Notebook &notebook, const QString &decimalSeparator);
     // Only the model's marks: after the model changed.
     void showModel(const notebook::Notebook &notebook);
+
+    // Its texts and marks this many times their designed size.
+    void setZoom(double zoom);
 
     // The plot as a picture, `scale` times the size on screen (for the saved PDF).
     QImage picture(qreal scale);
@@ -64,6 +68,8 @@ private:
     bool bandShown_ = false;
     std::vector<double> xTicks_;
     std::vector<double> yTicks_;
+    double zoom_ = 1.0;
+    QFont labelsFont_, titleFont_, legendFont_; // as designed
 };
 
 } // namespace ingranix

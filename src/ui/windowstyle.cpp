@@ -4,7 +4,11 @@
 #include <QLibraryInfo>
 #include <QPainter>
 #include <QPointer>
+#include <QStyleOptionComplex>
 #include <QVersionNumber>
+#include <QWidget>
+
+#include <algorithm>
 
 namespace ingranix {
 
@@ -63,6 +67,20 @@ QIcon WindowStyle::standardIcon(StandardPixmap icon, const QStyleOption *option,
     if (icon == SP_ToolBarHorizontalExtensionButton || icon == SP_ToolBarVerticalExtensionButton)
         return QIcon(new DeferredIcon(this, icon));
     return QProxyStyle::standardIcon(icon, option, widget);
+}
+
+QRect WindowStyle::subControlRect(ComplexControl control, const QStyleOptionComplex *option, SubControl part,
+                                  const QWidget *widget) const {
+    const QRect designed = QProxyStyle::subControlRect(control, option, part, widget);
+    const double zoom = widget ? widget->property(zoomProperty).toDouble() : 0;
+    if (control != CC_ComboBox || zoom <= 1 || (part != SC_ComboBoxArrow && part != SC_ComboBoxEditField))
+        return designed;
+    // The arrow grows leftwards from the box's right edge, the text field gives up the room.
+    const QRect arrow = QProxyStyle::subControlRect(control, option, SC_ComboBoxArrow, widget);
+    const int wider = std::min(int(arrow.width() * (zoom - 1)), option->rect.width() / 3);
+    if (part == SC_ComboBoxArrow)
+        return arrow.adjusted(-wider, 0, 0, 0);
+    return designed.adjusted(0, 0, -wider, 0);
 }
 
 } // namespace ingranix

@@ -4,14 +4,19 @@
 
 namespace ingranix {
 
-// The desktop's own style, with one change for the start: the menu bar's overflow arrow, which only
-// shows when the menus do not fit, is decoded when first drawn. Decoding it at once loads every
-// picture plugin before the window can paint.
+// The desktop's own style, with two changes. For the start: the menu bar's overflow arrow, which only
+// shows when the menus do not fit, is decoded when first drawn; decoding it at once loads every
+// picture plugin before the window can paint. For the zoom: a drop-down list's arrow is as many
+// times wider as its widget's zoomProperty says, so that a finger finds it on a whiteboard.
 class WindowStyle : public QProxyStyle {
     Q_OBJECT
 public:
+    static constexpr char zoomProperty[] = "ingranixZoom";
+
     QIcon standardIcon(StandardPixmap icon, const QStyleOption *option = nullptr,
                        const QWidget *widget = nullptr) const override;
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex *option, SubControl part,
+                         const QWidget *widget = nullptr) const override;
 };
 
 } // namespace ingranix

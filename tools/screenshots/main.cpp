@@ -1,7 +1,8 @@
 // Photographs the real window at the moments the README shows: start-up, an experiment at each
 // level, the about panel and the guide speaking; with "quaderno", the notebook beside the machine.
+// With "adatta" or "adatta-quaderno", the same fitted to the screen, as on a whiteboard.
 // The whole screen is taken, so that the guide's own windows appear too.
-// Usage: screenshots <output folder> [quaderno]
+// Usage: screenshots <output folder> [quaderno|adatta|adatta-quaderno]
 #include "guide/guideagent.h"
 #include "play/game.h"
 #include "ui/mainwindow.h"
@@ -35,7 +36,7 @@ template <typename T> T *control(MainWindow &window, const char *name) {
 }
 
 // A few experiments at Level 1, some with another colour, and a model that explains most of them.
-bool shootNotebook(MainWindow &window, const QString &folder) {
+bool shootNotebook(MainWindow &window, const QString &folder, const QString &name) {
     auto *in1 = control<QLineEdit>(window, "in1");
     auto experiment = [in1](const QString &input) {
         in1->setText(input);
@@ -72,7 +73,21 @@ bool shootNotebook(MainWindow &window, const QString &folder) {
     }
     in1->setText(QStringLiteral("17"));
     QTest::qWait(1500);
-    return shoot(folder, QStringLiteral("quaderno"));
+    return shoot(folder, name);
+}
+
+// An experiment and the about panel, fitted to the screen.
+bool shootFitted(MainWindow &window, const QString &folder) {
+    control<QAction>(window, "Nascondi")->trigger();
+    auto *in1 = control<QLineEdit>(window, "in1");
+    in1->setText(QStringLiteral("12"));
+    QTest::keyClick(in1, Qt::Key_Return);
+    QTest::qWait(1500);
+    bool ok = shoot(folder, QStringLiteral("adatta"));
+    control<QAction>(window, "informazioni")->trigger();
+    ok = shoot(folder, QStringLiteral("adatta-informazioni")) && ok;
+    control<QWidget>(window, "Frame4")->hide();
+    return ok;
 }
 
 } // namespace
@@ -91,8 +106,13 @@ int main(int argc, char *argv[]) {
     for (int i = 0; i < 200 && !window.game().started(); ++i)
         QTest::qWait(50);
     window.game().setDecimalSeparator(QStringLiteral(","));
-    if (argc > 2 && QByteArray(argv[2]) == "quaderno")
-        return shootNotebook(window, folder) ? 0 : 1;
+    const QByteArray mode = argc > 2 ? QByteArray(argv[2]) : QByteArray();
+    if (mode.startsWith("adatta"))
+        window.setFitToWindow(true);
+    if (mode == "quaderno" || mode == "adatta-quaderno")
+        return shootNotebook(window, folder, QString::fromLatin1(mode)) ? 0 : 1;
+    if (mode == "adatta")
+        return shootFitted(window, folder) ? 0 : 1;
     QTest::qWait(1500);
     bool ok = shoot(folder, QStringLiteral("avvio"));
 

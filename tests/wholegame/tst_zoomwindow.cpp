@@ -1,0 +1,364 @@
+// The real window zoomed for a whiteboard: the Vista menu and its keys, every control where its
+// designed place lands at each zoom, no text cut, the machine fitted to the screen with controls a
+// finger hits, and the notebook beside it readable. Run (see CMakeLists.txt) on screens of 1920x1080
+// and 3840x2160, and at QT_SCALE_FACTOR=2.
+
+#include "guide/guideagent.h"
+#include "play/game.h"
+#include "ui/machinecontrols.h"
+#include "ui/mainwindow.h"
+#include "ui/twips.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace ingranix;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Controls with a text the player reads or a place a finger hits.
+const char *const touched[] = {"in1", "out1", "exp", "Command1", "Combo1", "Combo2"};
+
+} // namespace
+
+class ZoomWindowTest : public QObject {
+    Q_OBJECT
+
+    template <typename T = QWidget> T *control(const char *name) {
+        if (T *found = window_->findChild<T *>(QString::fromLatin1(name)))
+            return found;
+        qFatal("control %s is missing", name);
+    }
+    void zoomTo(double zoom) {
+        window_->setZoom(zoom);
+        QCoreApplication::processEvents();
+    }
+    // Every text the player can see is whole, in its control's own font (as the game's own check).
+    QStringList cutTexts() {
+        QStringList cut;
+        for (QWidget *widget : window_->findChildren<QWidget *>()) {
+            QString text;
+            QRect room;
+            if (auto *label = qobject_cast<QLabel *>(widget)) {
+                text = label->text();
+                room = label->contentsRect().marginsRemoved(QMargins() + label->margin());
+            } else if (auto *button = qobject_cast<QPushButton *>(widget)) {
+                QStyleOptionButton option;
+                option.initFrom(button);
+                option.text = text = button->text();
+                room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+            }
+            if (room.isEmpty() || !widget->isVisible() || isDecorative(widget))
+                continue;
+            const QSize needed = widget->fontMetrics().boundingRect(QRect(), 0, text).size();
+            if (needed.width() > room.width() || needed.height() > room.height())
+                cut << widget->objectName() + u": "_s + text;
+        }
+        return cut;
+    }
+
+    std::unique_ptr<MainWindow> window_;
+    QHash<QWidget *, QRect> designed_; // every control's rectangle at the designed size
+    QHash<QWidget *, double> designedPoints_;
+
+private slots:
+    void initTestCase() {
+        window_ = std::make_unique<MainWindow>(QCoreApplication::applicationDirPath());
+        window_->setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        QTRY_VERIFY_WITH_TIMEOUT(window_->game().started(), 10000);
+        control<QAction>("Nascondi")->trigger();
+        for (QWidget *widget : window_->centralWidget()->findChildren<QWidget *>()) {
+            designed_.insert(widget, widget->geometry());
+            designedPoints_.insert(widget, widget->font().pointSizeF());
+        }
+    }
+    void cleanupTestCase() { window_.reset(); }
+    void init() { zoomTo(1.0); }
+
+    void viewMenuAfterTheDesignedOnes() {
+        QStringList bar;
+        for (QAction *action : window_->menuBar()->actions())
+            bar << action->text();
+        QCOMPARE(bar, QStringList({u"file"_s, u"Istruzioni"_s, u"Assistente"_s, u"Informazioni"_s,
+                                   u"Quaderno"_s, u"Vista"_s}));
+        QStringList items;
+        for (QAction *action : control<QMenu>("vista")->actions())
+            items << action->text();
+        QCOMPARE(items, QStringList({u"Ingrandisci"_s, u"Riduci"_s, u"Dimensione originale"_s,
+                                     u"Adatta alla finestra"_s}));
+        QCOMPARE(control<QMenu>("vista")->accessibleName(), u"Vista"_s);
+    }
+
+    void keysZoom_data() {
+        QTest::addColumn<double>("from");
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::addColumn<double>("to");
+        QTest::newRow("Ctrl++") << 1.0 << (Qt::CTRL | Qt::Key_Plus) << 1.1;
+        QTest::newRow("Ctrl+=") << 1.0 << (Qt::CTRL | Qt::Key_Equal) << 1.1;
+        QTest::newRow("Ctrl+-") << 1.0 << (Qt::CTRL | Qt::Key_Minus) << 0.9;
+        QTest::newRow("Ctrl+0") << 2.5 << (Qt::CTRL | Qt::Key_0) << 1.0;
+        QTest::newRow("Ctrl++ at the largest") << 4.0 << (Qt::CTRL | Qt::Key_Plus) << 4.0;
+        QTest::newRow("Ctrl+- at the smallest") << 0.5 << (Qt::CTRL | Qt::Key_Minus) << 0.5;
+    }
+    void keysZoom() {
+        QFETCH(double, from);
+        QFETCH(QKeyCombination, key);
+        QFETCH(double, to);
+        zoomTo(from);
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QTest::keyClick(control("in1"), key.key(), key.keyboardModifiers());
+        QCOMPARE(window_->zoom(), to);
+        QVERIFY(!window_->fitsWindow());
+    }
+
+    void backToTheDesignedSize() {
+        // Through other zooms and back, every pixel of the machine is where it was, in its own font.
+        for (double zoom : {2.0, 0.67, 3.5})
+            zoomTo(zoom);
+        control<QAction>("dimensioneOriginale")->trigger();
+        for (auto it = designed_.cbegin(); it != designed_.cend(); ++it) {
+            QCOMPARE(it.key()->geometry(), it.value());
+            QCOMPARE(it.key()->font().pointSizeF(), designedPoints_.value(it.key()));
+        }
+    }
+
+    void everythingScalesAlike_data() {
+        QTest::addColumn<double>("zoom");
+        for (double zoom : {0.5, 0.75, 1.25, 2.0, 3.0})
+            QTest::addRow("%g", zoom) << zoom;
+    }
+    void everythingScalesAlike() {
+        // Each control's place and size, and its font, are the designed ones times the zoom (to a
+        // pixel's rounding); only the selectors may be taller, for a finger.
+        QFETCH(double, zoom);
+        zoomTo(zoom);
+        QStringList wrong;
+        int checked = 0;
+        for (auto it = designed_.cbegin(); it != designed_.cend(); ++it) {
+            QWidget *widget = it.key();
+            const QRect was = it.value(), now = widget->geometry();
+            // The machine's own controls, not the parts Qt builds inside them.
+            if (widget->objectName().isEmpty() || widget->objectName().startsWith(u"qt_"_s) ||
+                (widget->parentWidget() && qobject_cast<QComboBox *>(widget->parentWidget())))
+                continue;
+            ++checked;
+            const bool taller = qobject_cast<QComboBox *>(widget) && now.height() >= was.height() * zoom;
+            auto near = [zoom](int shown, int designed) {
+                return std::abs(shown - designed * zoom) <= zoom + 1;
+            };
+            if (!near(now.x(), was.x()) || !near(now.y(), was.y()) || !near(now.width(), was.width()) ||
+                (!taller && !near(now.height(), was.height())))
+                wrong << u"%1 at %2,%3 %4x%5"_s.arg(widget->objectName())
+                             .arg(now.x())
+                             .arg(now.y())
+                             .arg(now.width())
+                             .arg(now.height());
+            if (widget != control("out1") &&
+                std::abs(widget->font().pointSizeF() - designedPoints_.value(widget) * zoom) > 0.01)
+                wrong << widget->objectName() + u" in "_s + QString::number(widget->font().pointSizeF());
+        }
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u"; "_s)));
+        QVERIFY(checked >= 30); // the frames, bars, boxes, labels, lights, buttons and selectors
+    }
+
+    void picturesDrawnForTheScreen_data() {
+        QTest::addColumn<double>("zoom");
+        QTest::newRow("designed") << 1.0;
+        QTest::newRow("twice") << 2.0;
+        QTest::newRow("three and a half") << 3.5;
+    }
+    void picturesDrawnForTheScreen() {
+        // Zoomed, the lights and the emblem are drawn at the size shown, in the screen's own pixels.
+        QFETCH(double, zoom);
+        zoomTo(zoom);
+        control<QAction>("informazioni")->trigger();
+        const qreal ratio = zoom == 1.0 ? 1.0 : window_->devicePixelRatioF();
+        const QPixmap light = control<QLabel>("Image1")->pixmap();
+        QCOMPARE(light.deviceIndependentSize().toSize(), QSize(38, 38) * zoom);
+        QCOMPARE(light.devicePixelRatio(), ratio);
+        const QLabel *emblem = control<QLabel>("Image8");
+        const QSize emblemShown = emblem->pixmap().deviceIndependentSize().toSize();
+        control("Label6")->setFocus();
+        QTest::keyClick(control("Label6"), Qt::Key_Space);
+        QVERIFY(emblemShown.width() == emblem->width() || emblemShown.height() == emblem->height());
+        QCOMPARE(emblem->pixmap().devicePixelRatio(), ratio);
+    }
+
+    void noTextIsCut_data() {
+        QTest::addColumn<double>("zoom"); // 0: fitted to the window
+        for (double zoom : {0.5, 0.67, 0.9, 1.1, 1.5, 2.0, 4.0})
+            QTest::addRow("%g", zoom) << zoom;
+        QTest::newRow("fitted") << 0.0;
+    }
+    void noTextIsCut() {
+        QFETCH(double, zoom);
+        if (zoom > 0)
+            zoomTo(zoom);
+        else
+            window_->setFitToWindow(true);
+        control("Frame4")->show();
+        auto *out1 = control<OutputLabel>("out1");
+        const QString shown = out1->text();
+        out1->setCaption(u"-0.000123456789012346"_s);
+        const QStringList cut = cutTexts();
+        out1->setCaption(shown);
+        control("Frame4")->hide();
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u"; "_s)));
+    }
+
+    void largeZoomStaysOnTheScreen() {
+        // Zoomed beyond what the screen holds, the window still fits on it.
+        zoomTo(4.0);
+        const QRect screen = window_->screen()->availableGeometry();
+        QVERIFY2(window_->minimumWidth() <= screen.width() && window_->minimumHeight() <= screen.height(),
+                 qPrintable(u"%1x%2"_s.arg(window_->minimumWidth()).arg(window_->minimumHeight())));
+    }
+
+    void fittedMachineFillsTheWindow() {
+        // Fitted, the machine takes the window's whole height or width, within a few percent, and
+        // overflows neither; every control a finger hits is at least 40 pixels high, and so are the
+        // rows of the selectors' lists.
+        control<QAction>("adatta")->trigger();
+        QTRY_VERIFY(window_->fitsWindow());
+        const QSize room = window_->centralWidget()->size();
+        const QSize machine = MainWindow::machineSize(window_->zoom());
+        QVERIFY(machine.width() <= room.width() + 1 && machine.height() <= room.height() + 1);
+        QVERIFY2(machine.width() >= 0.97 * room.width() || machine.height() >= 0.97 * room.height(),
+                 qPrintable(u"machine %1x%2 in %3x%4"_s.arg(machine.width())
+                                .arg(machine.height())
+                                .arg(room.width())
+                                .arg(room.height())));
+        for (const char *name : touched)
+            QVERIFY2(control(name)->height() >= 40, name);
+        auto *combo = control<QComboBox>("Combo2");
+        combo->showPopup();
+        QTRY_VERIFY(combo->view()->isVisible());
+        const int row = combo->view()->visualRect(combo->model()->index(0, 0)).height();
+        combo->hidePopup();
+        QVERIFY2(row >= 40, qPrintable(QString::number(row)));
+        QVERIFY(control<QAction>("adatta")->isChecked());
+        window_->setFitToWindow(false);
+    }
+
+    void touchableFromOneAndAHalf_data() {
+        QTest::addColumn<double>("zoom");
+        QTest::newRow("150%") << 1.5;
+        QTest::newRow("175%") << 1.75; // about where a 1920x1080 window with the notebook open fits
+    }
+    void touchableFromOneAndAHalf() {
+        // From 150% the machine is on a large screen: the selectors, not tall enough by the zoom alone,
+        // and their lists' rows are 40 pixels high for a finger.
+        QFETCH(double, zoom);
+        zoomTo(zoom);
+        for (const char *name : touched)
+            QVERIFY2(control(name)->height() >= 40, name);
+        auto *combo = control<QComboBox>("Combo1");
+        combo->showPopup();
+        QTRY_VERIFY(combo->view()->isVisible());
+        const int row = combo->view()->visualRect(combo->model()->index(0, 0)).height();
+        combo->hidePopup();
+        QVERIFY2(row >= 40, qPrintable(QString::number(row)));
+    }
+
+    void fitFollowsTheWindowAndTheNotebook() {
+        window_->setFitToWindow(true);
+        const double whole = window_->zoom();
+        const QRect screen = window_->screen()->availableGeometry();
+        window_->resize(screen.width() * 2 / 3, screen.height() * 2 / 3);
+        QTRY_VERIFY(window_->zoom() < whole * 0.75);
+        window_->setGeometry(screen);
+        QTRY_COMPARE(window_->zoom(), whole);
+        // The notebook takes room beside the machine, which fits what is left; closed, the room comes back.
+        control<QAction>("quaderno")->trigger();
+        auto *dock = window_->findChild<QDockWidget *>();
+        QTRY_VERIFY(dock && dock->isVisible());
+        QTest::qWait(100);
+        const QSize left = window_->centralWidget()->size();
+        const QSize machine = MainWindow::machineSize(window_->zoom());
+        QVERIFY(machine.width() <= left.width() + 1 && machine.height() <= left.height() + 1);
+        QVERIFY(dock->geometry().left() >= machine.width());
+        control<QAction>("quaderno")->trigger();
+        QTRY_COMPARE(window_->zoom(), whole);
+        window_->setFitToWindow(false);
+    }
+
+    void notebookReadsAtTheZoom() {
+        // The notebook's text grows with the machine, and the table's rows with it.
+        control<QAction>("quaderno")->trigger();
+        auto *dock = window_->findChild<QDockWidget *>();
+        QTRY_VERIFY(dock && dock->isVisible());
+        auto *table = dock->findChild<QTableView *>(u"esperimenti"_s);
+        auto *field = dock->findChild<QLineEdit *>(u"modello"_s);
+        const double points = field->font().pointSizeF();
+        const int rowHeight = table->verticalHeader()->defaultSectionSize();
+        zoomTo(2.0);
+        QCOMPARE(field->font().pointSizeF(), 2 * points);
+        QVERIFY2(table->verticalHeader()->defaultSectionSize() >= 2 * rowHeight - 8,
+                 qPrintable(QString::number(table->verticalHeader()->defaultSectionSize())));
+        QVERIFY(QFontMetrics(table->font()).height() >= 2 * QFontMetrics(QApplication::font()).height() - 2);
+        zoomTo(1.0);
+        QCOMPARE(field->font().pointSizeF(), points);
+        QCOMPARE(table->verticalHeader()->defaultSectionSize(), rowHeight);
+        control<QAction>("quaderno")->trigger();
+        QTRY_VERIFY(!dock->isVisible());
+    }
+
+    void guideGrowsWithTheMachine_data() {
+        QTest::addColumn<double>("zoom");
+        QTest::newRow("half") << 0.5;
+        QTest::newRow("twice") << 2.0;
+    }
+    void guideGrowsWithTheMachine() {
+        // The wizard is drawn at the zoom, and tells the game his zoomed size; his balloon's text grows too.
+        QFETCH(double, zoom);
+        GuideAgent &guide = window_->guide();
+        if (!guide.hasFigure())
+            QSKIP("the guide's character file is missing");
+        const QSize model(guide.model().width, guide.model().height);
+        zoomTo(zoom);
+        const QSize shown = guide.figureWindow()->size();
+        QCOMPARE(shown, model * zoom);
+        QCOMPARE(QSize(guide.width(), guide.height()), shown);
+        QCOMPARE(guide.balloonWindow()->font().pointSizeF(), guide.balloonFont().pointSizeF() * zoom);
+        zoomTo(1.0);
+        QCOMPARE(guide.figureWindow()->size(), model);
+    }
+
+    void viewIsRemembered_data() {
+        QTest::addColumn<double>("zoom");
+        QTest::addColumn<bool>("fit");
+        QTest::newRow("a fixed zoom") << 2.5 << false;
+        QTest::newRow("fitted") << 1.0 << true;
+    }
+    void viewIsRemembered() {
+        // What the window hands over to be remembered brings the same view back in a new window.
+        QFETCH(double, zoom);
+        QFETCH(bool, fit);
+        window_->setZoom(zoom);
+        window_->setFitToWindow(fit);
+        const zoom::ViewSettings view = window_->viewSettings();
+        QCOMPARE(view.fit, fit);
+        if (!fit)
+            QCOMPARE(view.zoom, zoom);
+        MainWindow again(QCoreApplication::applicationDirPath());
+        again.applyViewSettings(view);
+        again.setGeometry(window_->geometry());
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        QCOMPARE(again.fitsWindow(), fit);
+        QTRY_COMPARE(again.zoom(), window_->zoom());
+        window_->setFitToWindow(false);
+    }
+};
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    ZoomWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_zoomwindow.moc"
