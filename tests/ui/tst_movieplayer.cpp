@@ -1,0 +1,103 @@
+// The gear movie player offscreen, with the game's own movies: which frame shows, what colour stands
+// behind, one run of the movie that comes back to rest, and a file that is not there.
+
+#include "ui/movieplayer.h"
+
+#include <QMovie>
+#include <QtTest>
+
+using namespace ingranix;
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QString movieFile(const QString &name) {
+    return QCoreApplication::applicationDirPath() + u'/' + name;
+}
+
+int framesIn(const QString &name) {
+    QMovie movie(movieFile(name));
+    return movie.frameCount();
+}
+
+} // namespace
+
+class TestMoviePlayer : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Frames count from 1; a number past either end shows that end.
+    void showsTheFrameAsked_data() {
+        QTest::addColumn<QString>("movie");
+        QTest::addColumn<QList<int>>("asked"); // one after another: forward and back again
+        QTest::addColumn<QList<int>>("shown"); // 0: the last frame
+        QTest::newRow("forward and back")
+            << u"rosso.gif"_s << QList<int>{1, 3, 2, 1} << QList<int>{1, 3, 2, 1};
+        QTest::newRow("before the first") << u"blu.gif"_s << QList<int>{0, -7} << QList<int>{1, 1};
+        QTest::newRow("past the last") << u"verde.gif"_s << QList<int>{100000, 2} << QList<int>{0, 2};
+    }
+    void showsTheFrameAsked() {
+        QFETCH(QString, movie);
+        QFETCH(QList<int>, asked);
+        QFETCH(QList<int>, shown);
+        const int last = framesIn(movie);
+        QVERIFY(last > 3);
+        MoviePlayer player;
+        player.setMovie(movieFile(movie));
+        QVERIFY(player.hasMovie());
+        QCOMPARE(player.currentFrame(), 1);
+        for (qsizetype i = 0; i < asked.size(); ++i) {
+            player.gotoFrame(asked[i]);
+            QCOMPARE(player.currentFrame(), shown[i] ? shown[i] : last);
+            QVERIFY(!player.isPlaying());
+        }
+    }
+
+    void backgroundFromBgr_data() {
+        QTest::addColumn<int>("bgr");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("255 is red") << 255 << QColor(255, 0, 0);
+        QTest::newRow("blue in the high byte") << 0xFF0000 << QColor(0, 0, 255);
+        QTest::newRow("green between") << 0x008000 << QColor(0, 128, 0);
+        QTest::newRow("every bit: white") << -1 << QColor(255, 255, 255);
+    }
+    void backgroundFromBgr() {
+        QFETCH(int, bgr);
+        QFETCH(QColor, colour);
+        MoviePlayer player;
+        player.setBackgroundColor(bgr);
+        QCOMPARE(player.backgroundColor(), colour);
+    }
+
+    // Play runs the movie once from the shown frame and rests on the first; a second play meanwhile
+    // does not start it again.
+    void playsOnceThenRests() {
+        MoviePlayer player;
+        player.setMovie(movieFile(u"grigio.gif"_s));
+        player.gotoFrame(2);
+        player.play();
+        QVERIFY(player.isPlaying());
+        QTRY_VERIFY(player.currentFrame() > 2);
+        const int reached = player.currentFrame();
+        player.play();
+        QVERIFY(player.currentFrame() >= reached && player.isPlaying());
+        QTRY_VERIFY_WITH_TIMEOUT(!player.isPlaying(), 20000);
+        QCOMPARE(player.currentFrame(), 1);
+    }
+
+    // A missing file: the background alone, and every call a calm no-op.
+    void missingMovie() {
+        MoviePlayer player;
+        player.setMovie(movieFile(u"nessuno.gif"_s));
+        player.gotoFrame(3);
+        player.play();
+        QVERIFY(!player.hasMovie());
+        QCOMPARE(player.currentFrame(), 0);
+        QVERIFY(!player.isPlaying());
+        player.resize(40, 30);
+        QCOMPARE(player.grab().toImage().pixelColor(20, 15), player.backgroundColor());
+    }
+};
+
+QTEST_MAIN(TestMoviePlayer)
+#include "tst_movieplayer.moc"
