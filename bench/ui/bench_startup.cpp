@@ -29,7 +29,8 @@ struct Start {
 Start startOnce(const QString &program) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("INGRANIX_QUIT_AFTER_FIRST_PAINT"), QStringLiteral("1"));
+    env.insert(QStringLiteral("LD_PRELOAD"),
+               QCoreApplication::applicationDirPath() + QStringLiteral("/ingranix-firstpaint.so"));
     process.setProcessEnvironment(env);
     const qint64 launched = monotonicNs();
     process.start(QCoreApplication::applicationDirPath() + u'/' + program, {});

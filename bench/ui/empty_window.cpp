@@ -1,7 +1,5 @@
 // The baseline for start-up figures: an empty Qt main window, shown maximized, that ends after its
-// first paint, exactly as the game does under INGRANIX_QUIT_AFTER_FIRST_PAINT.
-#include "ui/firstpaint.h"
-
+// first paint, watched by the same preloaded watcher as the game.
 #include <QApplication>
 #include <QMainWindow>
 
@@ -9,7 +7,6 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QMainWindow window;
     window.setCentralWidget(new QWidget(&window));
-    ingranix::QuitAfterFirstPaint::installOn(window.centralWidget());
     window.showMaximized();
     return app.exec();
 }

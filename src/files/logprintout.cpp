@@ -19,10 +19,6 @@ void setError(QString *error, const QString &text) {
 
 } // namespace
 
-QString titleLine(const QString &levelText, const QString &colourText) {
-    return QStringLiteral("IX40\t") + levelText + u'\t' + colourText;
-}
-
 QFont documentFont(bool bold) {
     QFont font(QStringLiteral("Liberation Sans"), 11);
     font.setStyleHint(QFont::SansSerif);
@@ -42,16 +38,6 @@ void drawTabbedLine(QPainter &painter, qreal y, const QString &line, const QFont
             x += metrics.horizontalAdvance(cells.at(i));
         }
     }
-}
-
-QStringList lines(const QString &levelText, const QString &colourText, const QStringList &log) {
-    QStringList printed;
-    printed.reserve(3 + 2 * log.size());
-    printed << titleLine(levelText, colourText) << QString() << QString();
-    // The header and every experiment alike are followed by one empty line.
-    for (const QString &line : log)
-        printed << line << QString();
-    return printed;
 }
 
 bool render(QPrinter &printer, const QStringList &lines, QString *error) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/loglines.h"
+
 #include <QFont>
 #include <QString>
 #include <QStringList>
@@ -10,9 +12,6 @@ class QPrinter;
 
 namespace ingranix::logprintout {
 
-// The title line: "IX40" TAB level TAB colour.
-QString titleLine(const QString &levelText, const QString &colourText);
-
 // The font of printed and saved documents.
 QFont documentFont(bool bold = false);
 
@@ -21,10 +20,6 @@ QFont documentFont(bool bold = false);
 // apart.
 void drawTabbedLine(QPainter &painter, qreal y, const QString &line, const QFontMetricsF &metrics,
                     qreal tabStop);
-
-// The printed lines: title "IX40" TAB level TAB colour, two empty lines, the header, an empty line,
-// then every experiment followed by an empty line.
-QStringList lines(const QString &levelText, const QString &colourText, const QStringList &log);
 
 // Renders the lines as one document on `printer` (tabs at regular stops), starting on a new page.
 // False, with a short reason in *error, when the printer cannot be used.

@@ -238,15 +238,6 @@ void adjustThreshold(ConstantsTable &constants, Entry entry) {
 
 } // namespace
 
-int colourIndex(QStringView colourName) {
-    static constexpr std::array<QStringView, colourCount> names{u"rosso", u"verde", u"blu", u"grigio"};
-    for (int i = 0; i < colourCount; ++i) {
-        if (colourName == names[std::size_t(i)])
-            return i;
-    }
-    return -1;
-}
-
 QString runCalculation(const Cell &cell, const MechanismInput &in) {
     if (cell.calculation == Calculation::Threshold || cell.calculation == Calculation::ThresholdOnX)
         adjustThreshold(in.constants, cell.constant);
@@ -262,18 +253,9 @@ QString runCalculation(const Cell &cell, const MechanismInput &in) {
 
 } // namespace detail
 
-int levelNumber(QStringView levelText) {
-    static constexpr std::array<QStringView, 4> names{u"Livello1", u"Livello2", u"Livello3", u"Livello4"};
-    for (int i = 0; i < 4; ++i) {
-        if (levelText == names[std::size_t(i)])
-            return i + 1;
-    }
-    return 0;
-}
-
 QString runMechanism(QStringView levelText, int mechanismIndex, const MechanismInput &in) {
     const int level = levelNumber(levelText);
-    const int colour = detail::colourIndex(in.gearColour);
+    const int colour = gearColourIndex(in.gearColour);
     if (level == 0 || mechanismIndex < 1 || mechanismIndex > 9 || colour < 0)
         return detail::unknown();
     const detail::MechanismRow &row = detail::levelTable(level)[std::size_t(mechanismIndex - 1)];

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "constants.h"
+#include "settingnames.h"
 
 #include <QString>
 #include <QStringView>
@@ -22,8 +23,5 @@ struct MechanismInput {
 // unknown colour) or the calculation cannot give a result (rounded input out of range, zero divisor,
 // 16-bit step out of range, a double that is not finite) the caption is "?".
 QString runMechanism(QStringView levelText, int mechanismIndex, const MechanismInput &in);
-
-// The level number 1..4 named exactly by a level text, or 0 when it names none.
-int levelNumber(QStringView levelText);
 
 } // namespace ingranix

@@ -56,11 +56,10 @@ struct Cell {
     Entry constant;
 };
 
-enum class Colour : quint8 { Rosso, Verde, Blu, Grigio };
-constexpr int colourCount = 4;
+constexpr int colourCount = int(gearColourNames.size());
 
+// Row I of level L's table is Mechanism<L>_<I>.
 struct MechanismRow {
-    const char *name;                       // "Mechanism<L>_<I>"
     std::array<Cell, colourCount> byColour; // rosso, verde, blu, grigio
 };
 
@@ -68,9 +67,6 @@ using LevelTable = std::array<MechanismRow, 9>;
 
 // The table of level 1..4.
 const LevelTable &levelTable(int level);
-
-// The colour named exactly by a text, or -1 when it names none.
-int colourIndex(QStringView colourName);
 
 // Runs one calculation on the input, reading (and for Level 1 thresholds adjusting) the constants.
 QString runCalculation(const Cell &cell, const MechanismInput &in);

@@ -12,6 +12,7 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace ingranix::notebook {
@@ -115,29 +116,58 @@ double choice(double condition, double then, double otherwise) {
 
 // ---- the player's words ----
 
-enum class Arity : quint8 { One, Two, Three };
+// One row per function the player may call: its word, the parser's name for it, an example for the
+// messages, and the function itself, whose number of values is the word's arity. The parser's set-up,
+// the reading of words and the suggestions all come from here.
+using Function =
+    std::variant<double (*)(double), double (*)(double, double), double (*)(double, double, double)>;
+enum class Arity : quint8 { One, Two, Three }; // in the order of Function's alternatives
 
 struct FunctionWord {
     std::u16string_view name;  // as the player writes it (any case)
     std::string_view internal; // as the parser reads it
-    Arity arity;
     std::u16string_view example;
+    Function function;
+
+    constexpr Arity arity() const { return Arity(function.index()); }
 };
 
 constexpr auto functionWords = std::to_array<FunctionWord>({
-    {u"intero", "fi", Arity::One, u"intero(x / 2)"},
-    {u"resto", "fr", Arity::Two, u"resto(x; 2)"},
-    {u"ass", "fa", Arity::One, u"ass(x - 5)"},
-    {u"arrotonda", "fn", Arity::One, u"arrotonda(x)"},
-    {u"pari", "fp", Arity::One, u"pari(x)"},
-    {u"dispari", "fd", Arity::One, u"dispari(x)"},
-    {u"se", "fs", Arity::Three, u"se(x < 3; 0; 1)"},
+    {u"intero", "fi", u"intero(x / 2)", whole},
+    {u"resto", "fr", u"resto(x; 2)", remainderOf},
+    {u"ass", "fa", u"ass(x - 5)", absolute},
+    {u"arrotonda", "fn", u"arrotonda(x)", rounded},
+    {u"pari", "fp", u"pari(x)", even},
+    {u"dispari", "fd", u"dispari(x)", odd},
+    {u"se", "fs", u"se(x < 3; 0; 1)", choice},
 });
-constexpr std::size_t absoluteWord = 2; // |v| is ass(v)
+
+constexpr std::size_t wordIndex(std::u16string_view name) {
+    for (std::size_t f = 0; f < functionWords.size(); ++f) {
+        if (functionWords[f].name == name)
+            return f;
+    }
+    return functionWords.size();
+}
+constexpr std::size_t absoluteWord = wordIndex(u"ass"); // |v| is ass(v)
+static_assert(absoluteWord < functionWords.size());
+
+// The words that are not functions: the input, and the two logical joins.
+constexpr std::u16string_view inputWord = u"x";
+constexpr std::u16string_view andWord = u"e";
+constexpr std::u16string_view orWord = u"o";
 
 // Every word the language knows, for suggestions; on a tie the earlier one is offered.
-constexpr std::array<std::u16string_view, 10> knownWords{u"x",    u"intero",  u"resto", u"ass", u"arrotonda",
-                                                         u"pari", u"dispari", u"se",    u"e",   u"o"};
+constexpr auto knownWords = [] {
+    std::array<std::u16string_view, functionWords.size() + 3> words{};
+    std::size_t n = 0;
+    words[n++] = inputWord;
+    for (const FunctionWord &word : functionWords)
+        words[n++] = word.name;
+    words[n++] = andWord;
+    words[n++] = orWord;
+    return words;
+}();
 
 // Names a child may know from a spreadsheet in English or from a calculator.
 constexpr auto foreignWords = std::to_array<std::pair<std::u16string_view, std::u16string_view>>({
@@ -150,6 +180,10 @@ constexpr auto foreignWords = std::to_array<std::pair<std::u16string_view, std::
     {u"or", u"o"},
     {u"abs", u"ass"},
 });
+// Each is offered as a word the language knows.
+static_assert(std::ranges::all_of(foreignWords, [](const auto &pair) {
+    return std::ranges::find(knownWords, pair.second) != knownWords.end();
+}));
 
 int editDistance(std::u16string_view a, std::u16string_view b) {
     std::vector<int> previous(b.size() + 1), current(b.size() + 1);
@@ -232,13 +266,9 @@ protected:
         DefineInfixOprtChars("+-");
     }
     void InitFun() override {
-        DefineFun("fi", whole);
-        DefineFun("fr", remainderOf);
-        DefineFun("fa", absolute);
-        DefineFun("fn", rounded);
-        DefineFun("fp", even);
-        DefineFun("fd", odd);
-        DefineFun("fs", choice);
+        for (const FunctionWord &word : functionWords)
+            std::visit([&](auto function) { DefineFun(mu::string_type(word.internal), function); },
+                       word.function);
     }
     void InitConst() override { DefineConst("q", unknownValue); }
     void InitOprt() override {
@@ -439,12 +469,12 @@ std::optional<ModelError> Translator::readWord(qsizetype &i) {
     const QString folded = word.toString().toCaseFolded();
     const std::u16string_view key(reinterpret_cast<const char16_t *>(folded.utf16()),
                                   std::size_t(folded.size()));
-    if (key == u"x") {
+    if (key == inputWord) {
         push(Kind::Value, start, word.size(), "x");
         return std::nullopt;
     }
-    if (key == u"e" || key == u"o") {
-        push(Kind::Logical, start, word.size(), key == u"e" ? "&&" : "||");
+    if (key == andWord || key == orWord) {
+        push(Kind::Logical, start, word.size(), key == andWord ? "&&" : "||");
         frames_.back().compared = false;
         return std::nullopt;
     }
@@ -604,7 +634,7 @@ ModelError Translator::arityError(int functionToken) const {
     const FunctionWord &word = functionWords[std::size_t(token.function)];
     const QString name = quoted(textOf(token));
     const QString example = toText(word.example);
-    switch (word.arity) {
+    switch (word.arity()) {
     case Arity::One:
         return at(token, name + u" vuole un solo valore, come in "_s + example);
     case Arity::Two:

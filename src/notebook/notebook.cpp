@@ -3,6 +3,7 @@
 #include "mechanisms/numbers.h"
 
 #include <algorithm>
+#include <array>
 
 namespace ingranix::notebook {
 
@@ -14,7 +15,46 @@ QString experiments(int count) {
     return count == 1 ? u"1 esperimento"_s : QString::number(count) + u" esperimenti"_s;
 }
 
+// Indexed by Mark: the symbol shown, and what a screen reader says instead of the symbol's name.
+const std::array<QString, 3> markSymbols{QString(), u"✓"_s, u"✗"_s};
+const std::array<QString, 3> markMeanings{QString(), u"spiegato"_s, u"non spiegato"_s};
+static_assert(int(Mark::None) == 0 && int(Mark::Explained) == 1 && int(Mark::Missed) == 2);
+// Indexed by Mark: what a screen reader says of the player's own prediction.
+const std::array<QString, 3> myMarkMeanings{QString(), u"uguale all'output"_s, u"diversa dall'output"_s};
+// Indexed by Standing: the note of a row that does not count.
+const std::array<QString, 3> standingNotes{QString(), u"altro meccanismo"_s, u"altro colore"_s};
+static_assert(int(Standing::Counted) == 0 && int(Standing::OtherMechanism) == 1 &&
+              int(Standing::OtherColour) == 2);
+
 } // namespace
+
+QString markText(Mark mark) {
+    return markSymbols[std::size_t(mark)];
+}
+
+QString markWords(Mark mark) {
+    return markMeanings[std::size_t(mark)];
+}
+
+QString noteText(const RowView &row) {
+    if (row.standing != Standing::Counted)
+        return standingNotes[std::size_t(row.standing)];
+    return row.prediction ? u"previsione"_s : QString();
+}
+
+QString myPredictionText(const RowView &row) {
+    const QString typed = row.myPrediction.trimmed();
+    if (typed.isEmpty())
+        return {};
+    return row.myMark == Mark::None ? typed : typed + u' ' + markText(row.myMark);
+}
+
+QString myPredictionWords(const RowView &row) {
+    if (row.myMark == Mark::None)
+        return {};
+    return u"la mia previsione "_s + row.myPrediction.trimmed() + u", "_s +
+           myMarkMeanings[std::size_t(row.myMark)];
+}
 
 std::optional<QString> myPredictionCaption(QStringView text, QStringView decimalSeparator) {
     const QStringView trimmed = text.trimmed();

@@ -38,6 +38,14 @@ struct RowView {
     Mark myMark = Mark::None; // ✓ when the machine wrote it, ✗ when not; None when not compared
 };
 
+// A row's texts, as the table shows them, the PDF prints them and a screen reader says them.
+QString markText(Mark mark);                  // "✓", "✗" or empty
+QString markWords(Mark mark);                 // "spiegato", "non spiegato" or empty: the symbol's meaning
+QString noteText(const RowView &row);         // "previsione", "altro meccanismo", "altro colore" or empty
+QString myPredictionText(const RowView &row); // "7 ✓": as typed, with its mark; empty when none was made
+// "la mia previsione 7, uguale all'output": the prediction with its mark's meaning; empty when not compared.
+QString myPredictionWords(const RowView &row);
+
 // The player's own prediction as the machine would write it: "?" stays "?", a number is read with a
 // comma or a point as its decimal mark and written with `decimalSeparator`. nullopt for a text that
 // is neither ("", "boh"): such a text is kept in its row but not compared.

@@ -1,12 +1,13 @@
 #include "game.h"
 
 #include "files/lessonfile.h"
-#include "files/logprintout.h"
+#include "files/loglines.h"
 #include "files/mechanismrecord.h"
 #include "guide/guidecharacter.h"
 #include "guide/scripts.h"
 #include "mechanisms/mechanisms.h"
 #include "mechanisms/numbers.h"
+#include "mechanisms/settingnames.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -28,10 +29,6 @@ void countUp(qint16 &counter) {
 
 const QString movieExtension = QStringLiteral(".gif");
 
-bool isColourName(const QString &text) {
-    return text == u"rosso" || text == u"verde" || text == u"blu" || text == u"grigio";
-}
-
 } // namespace
 
 Game::Game(const GameServices &services) : s_(services), decimalSeparator_(systemDecimalSeparator()) {}
@@ -49,13 +46,13 @@ void Game::Form_Activate() {
     s_.board.setIn1Text(QString());
     mechanismIndex_ = 1;
 
-    colourDraw_ = qint16(s_.clock.seconds() % 10);
-    if (colourDraw_ == 0)
-        colourDraw_ = 1;
-    static const char *const byDraw[] = {"rosso", "blu",    "verde", "grigio", "blu",
-                                         "verde", "grigio", "rosso", "verde"};
-    if (colourDraw_ >= 1 && colourDraw_ <= 9)
-        gearColour_ = QString::fromLatin1(byDraw[colourDraw_ - 1]);
+    int colourDraw = s_.clock.seconds() % 10;
+    if (colourDraw == 0)
+        colourDraw = 1;
+    using enum GearColour;
+    static constexpr GearColour byDraw[] = {Rosso, Blu, Verde, Grigio, Blu, Verde, Grigio, Rosso, Verde};
+    if (colourDraw >= 1 && colourDraw <= 9)
+        gearColour_ = nameOf(byDraw[colourDraw - 1]).toString();
 
     s_.movie.setBackgroundColor(255);
     showGearMovie(gearColour_);
@@ -67,7 +64,7 @@ void Game::Form_Activate() {
 
 void Game::showGearMovie(const QString &colour) {
     // Only a colour name becomes a file name: a text typed into the selector never reaches the disk.
-    s_.movie.setMovie(isColourName(colour) ? resourcePath(colour + movieExtension) : QString());
+    s_.movie.setMovie(gearColourIndex(colour) >= 0 ? resourcePath(colour + movieExtension) : QString());
     s_.movie.gotoFrame(1);
 }
 
@@ -209,7 +206,7 @@ MechanismState Game::mechanismState() const {
     return state;
 }
 
-void Game::putBackMechanism(const MechanismState &state) {
+void Game::restore(const MechanismState &state) {
     s_.board.setLevelText(state.levelText);
     s_.board.setColourText(state.colourSelectorText);
     gearColour_ = state.gearColour;
@@ -235,7 +232,7 @@ void Game::apri_Click() {
 
     MechanismState state = mechanismState();
     mechanismfile::applyRecord(mechanismfile::readRecordText(*chosen), state);
-    putBackMechanism(state);
+    restore(state);
     s_.board.focusIn1();
     tellSettingsChanged();
 
@@ -244,7 +241,7 @@ void Game::apri_Click() {
 }
 
 void Game::restoreLesson(const lessonfile::Lesson &lesson, const QString &fileName) {
-    putBackMechanism(lesson.mechanism);
+    restore(lesson.mechanism);
 
     log_ = QStringList{logHeader};
     experiments_.clear();
@@ -293,16 +290,14 @@ bool Game::offerCoaching(guidescript::Coaching remark) {
 }
 
 bool boxColourForSelection(const QString &colourName, BoxColour *colour) {
-    if (colourName == u"rosso")
-        *colour = BoxColour::Red;
-    else if (colourName == u"verde")
-        *colour = BoxColour::Green;
-    else if (colourName == u"blu")
-        *colour = BoxColour::Blue;
-    else if (colourName == u"grigio")
-        *colour = BoxColour::ButtonFace;
-    else
+    // In the order of gearColourNames: rosso, verde, blu, grigio.
+    static constexpr BoxColour byGear[] = {BoxColour::Red, BoxColour::Green, BoxColour::Blue,
+                                           BoxColour::ButtonFace};
+    static_assert(std::size(byGear) == gearColourNames.size());
+    const int gear = gearColourIndex(colourName);
+    if (gear < 0)
         return false;
+    *colour = byGear[gear];
     return true;
 }
 
@@ -318,21 +313,6 @@ QStringList lightPattern(qint16 tick) {
     if (tick % 2 == 0)
         return {"lucig.gif", "luciv.gif", "lucir.gif", "lucib.gif", "lucig.gif", "lucig.gif"};
     return {"lucir.gif", "lucib.gif", "lucib.gif", "luciv.gif", "luciv.gif", "lucib.gif"};
-}
-
-std::vector<GradientBand> gradientBands(int interiorWidth, int interiorHeight) {
-    std::vector<GradientBand> bands;
-    const int width = std::max(interiorWidth, 0);
-    // Whole twips, a tie going to the even neighbour, then a 256th; 32-bit positions so that a
-    // large screen does not overflow.
-    const int bandHeight = std::max(1, int(std::nearbyint(double(width))) / 256);
-    bands.reserve(256);
-    for (int k = 0; k < 256; ++k)
-        bands.push_back({k * bandHeight, bandHeight, width, 255 - k});
-    const int covered = 256 * bandHeight;
-    if (covered < interiorHeight)
-        bands.back().height += interiorHeight - covered;
-    return bands;
 }
 
 double FixedSequenceRandom::next() {

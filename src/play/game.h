@@ -5,32 +5,16 @@
 #include "interfaces.h"
 #include "mechanisms/constants.h"
 
-#include <QSize>
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <vector>
 
 namespace ingranix {
 
-class GuideCharacter;
 namespace lessonfile {
 struct Lesson;
 }
-
-// Everything the outside world lends the game.
-struct GameServices {
-    Board &board;
-    Movie &movie;
-    GuideCharacter &guide;
-    Clock &clock;
-    RandomSource &random;
-    FileChooser &files;
-    LogPrinter &printer;
-    QString resourceFolder;              // where pictures, movies and the guide character lie
-    std::function<QSize()> screenPixels; // the size of the screen the guide stands on
-};
 
 // One game of Ingranix: all state and every rule of the window's handlers, without any widget.
 // Handlers keep the names the window's controls give them, so a reader can match both.
@@ -83,13 +67,15 @@ public:
     MachineSettings settings() const;
     // What a mechanism file or a lesson keeps of the machine as it stands: settings and selectors' texts.
     MechanismState mechanismState() const;
+    // Puts a kept machine back, as "apri" and an opened lesson do: the selectors' texts, the boxes'
+    // colour (white for grigio), the index and the constants; the log and the movie stay as they are.
+    void restore(const MechanismState &state);
     // At most one observer; nullptr removes it.
     void setObserver(GameObserver *observer) { observer_ = observer; }
     qint16 experimentCount() const { return experimentCount_; }
     qint16 levelChoiceCount() const { return levelChoiceCount_; }
     qint16 colourChoiceCount() const { return colourChoiceCount_; }
     qint16 lightTick() const { return lightTick_; }
-    qint16 colourDraw() const { return colourDraw_; }
     bool started() const { return started_; }
 
     // The decimal separator numbers are written with (the user's, unless a test sets another).
@@ -109,7 +95,6 @@ private:
     void fillConstants(bool newMechanism);
     void showGearMovie(const QString &colour);
     void tellSettingsChanged();
-    void putBackMechanism(const MechanismState &state);
 
     GameServices s_;
     QString decimalSeparator_;
@@ -125,7 +110,6 @@ private:
     qint16 levelChoiceCount_ = 0;
     qint16 colourChoiceCount_ = 0;
     qint16 lightTick_ = 0;
-    qint16 colourDraw_ = 0;
     bool decimalPointTold_ = false; // the guide has told how the machine reads decimals
 };
 
@@ -136,17 +120,6 @@ bool boxColourForOpenedFile(const QString &colourName, BoxColour *colour);
 
 // The light pictures of each tick: for lights 1..6, the file each shows.
 QStringList lightPattern(qint16 tick);
-
-// One band of the background gradient, in twips.
-struct GradientBand {
-    int top;
-    int height;
-    int width;
-    int blue; // the band's colour is RGB(50, 0, blue)
-};
-// 256 bands from blue-violet to dark red across an interior of the given size (twips); the band
-// height is the width / 256, and the last band reaches the bottom of the interior.
-std::vector<GradientBand> gradientBands(int interiorWidth, int interiorHeight);
 
 // Never seeded: every program start gives the same sequence.
 class FixedSequenceRandom : public RandomSource {

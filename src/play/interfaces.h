@@ -2,15 +2,19 @@
 
 #include "mechanisms/constants.h"
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
 // What the game needs from the outside world. The window, the movie player, the clock, the random
 // source, the file dialogs and the printer implement these; tests implement them with fakes.
 namespace ingranix {
+
+class GuideCharacter; // guide/guidecharacter.h
 
 // Background colours the game gives the input and output boxes.
 enum class BoxColour { Red, Green, Blue, ButtonFace, White };
@@ -128,6 +132,19 @@ public:
         for (const LoggedExperiment &experiment : experiments)
             experimentLogged(experiment);
     }
+};
+
+// Everything the outside world lends the game.
+struct GameServices {
+    Board &board;
+    Movie &movie;
+    GuideCharacter &guide;
+    Clock &clock;
+    RandomSource &random;
+    FileChooser &files;
+    LogPrinter &printer;
+    QString resourceFolder;              // where pictures, movies and the guide character lie
+    std::function<QSize()> screenPixels; // the size of the screen the guide stands on
 };
 
 } // namespace ingranix

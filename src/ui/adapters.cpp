@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -144,22 +143,6 @@ float MovieControl::left() const {
 
 int SystemClock::seconds() const {
     return QTime::currentTime().second();
-}
-
-std::optional<QString> DialogFileChooser::chooseSaveFile(const QString &filter) {
-    // Choosing an existing file appends to it, so there is nothing to confirm.
-    const QString name = QFileDialog::getSaveFileName(parent_, QStringLiteral("salva"), QString(), filter,
-                                                      nullptr, QFileDialog::DontConfirmOverwrite);
-    if (name.isEmpty())
-        return std::nullopt;
-    return name;
-}
-
-std::optional<QString> DialogFileChooser::chooseOpenFile(const QString &filter) {
-    const QString name = QFileDialog::getOpenFileName(parent_, QStringLiteral("apri"), QString(), filter);
-    if (name.isEmpty())
-        return std::nullopt;
-    return name;
 }
 
 bool DefaultLogPrinter::print(const QStringList &lines) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filedialogs.h"
 #include "play/interfaces.h"
 
 #include <QColor>
@@ -35,7 +36,6 @@ public:
     void replaceLog(const QStringList &lines) override;
     void setLightPicture(int light, const QString &path) override;
 
-    QColor in1Background() const { return in1Background_; }
     static QColor colourOf(BoxColour colour);
     static void paintBox(QWidget *box, const QColor &background);
 
@@ -60,16 +60,6 @@ private:
 class SystemClock : public Clock {
 public:
     int seconds() const override;
-};
-
-class DialogFileChooser : public FileChooser {
-public:
-    explicit DialogFileChooser(QWidget *parent) : parent_(parent) {}
-    std::optional<QString> chooseSaveFile(const QString &filter) override;
-    std::optional<QString> chooseOpenFile(const QString &filter) override;
-
-private:
-    QWidget *parent_;
 };
 
 class DefaultLogPrinter : public LogPrinter {

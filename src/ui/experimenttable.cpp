@@ -4,8 +4,6 @@
 
 #include <QColor>
 
-#include <array>
-
 namespace ingranix {
 
 using namespace Qt::Literals::StringLiterals;
@@ -13,21 +11,6 @@ using namespace Qt::Literals::StringLiterals;
 using notebook::Mark;
 using notebook::RowView;
 using notebook::Standing;
-
-namespace {
-
-// Indexed by Mark: the symbol shown, and what a screen reader says instead of the symbol's name.
-const std::array<QString, 3> markSymbols{QString(), u"✓"_s, u"✗"_s};
-const std::array<QString, 3> markWords{QString(), u"spiegato"_s, u"non spiegato"_s};
-static_assert(int(Mark::None) == 0 && int(Mark::Explained) == 1 && int(Mark::Missed) == 2);
-// Indexed by Mark: what a screen reader says of the player's own prediction.
-const std::array<QString, 3> myMarkWords{QString(), u"uguale all'output"_s, u"diversa dall'output"_s};
-// Indexed by Standing: the note of a row that does not count.
-const std::array<QString, 3> standingNotes{QString(), u"altro meccanismo"_s, u"altro colore"_s};
-static_assert(int(Standing::Counted) == 0 && int(Standing::OtherMechanism) == 1 &&
-              int(Standing::OtherColour) == 2);
-
-} // namespace
 
 ExperimentTable::ExperimentTable(const notebook::Notebook &notebook, QObject *parent)
     : QAbstractTableModel(parent), notebook_(notebook), rows_(notebook.rowCount()) {}
@@ -38,23 +21,6 @@ int ExperimentTable::rowCount(const QModelIndex &parent) const {
 
 int ExperimentTable::columnCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : ColumnCount;
-}
-
-QString ExperimentTable::markText(Mark mark) {
-    return markSymbols[std::size_t(mark)];
-}
-
-QString ExperimentTable::noteText(const RowView &row) {
-    if (row.standing != Standing::Counted)
-        return standingNotes[std::size_t(row.standing)];
-    return row.prediction ? u"previsione"_s : QString();
-}
-
-QString ExperimentTable::myPredictionText(const RowView &row) {
-    const QString typed = row.myPrediction.trimmed();
-    if (typed.isEmpty())
-        return {};
-    return row.myMark == Mark::None ? typed : typed + u' ' + markText(row.myMark);
 }
 
 const RowView &ExperimentTable::rowView(int row) const {
@@ -80,20 +46,19 @@ QVariant ExperimentTable::data(const QModelIndex &index, int role) const {
         case ModelColumn:
             return row.modelCaption;
         case MarkColumn:
-            return markText(row.mark);
+            return notebook::markText(row.mark);
         case MyPredictionColumn:
-            return myPredictionText(row);
+            return notebook::myPredictionText(row);
         case NoteColumn:
-            return noteText(row);
+            return notebook::noteText(row);
         }
         break;
     case Qt::AccessibleTextRole:
         // A screen reader says what the mark means rather than the symbol's name.
         if (index.column() == MarkColumn)
-            return markWords[std::size_t(row.mark)];
+            return notebook::markWords(row.mark);
         if (index.column() == MyPredictionColumn && row.myMark != Mark::None)
-            return u"la mia previsione "_s + row.myPrediction.trimmed() + u", "_s +
-                   myMarkWords[std::size_t(row.myMark)];
+            return notebook::myPredictionWords(row);
         return data(index, Qt::DisplayRole);
     case Qt::ToolTipRole:
         // The machine reads decimals with the point only: where the player wrote a comma, the row

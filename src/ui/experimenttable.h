@@ -35,11 +35,6 @@ public:
     void modelChanged();     // the player's model changed: values, marks and notes
     void standingsChanged(); // other settings: rows may count or not
 
-    static QString markText(notebook::Mark mark);
-    static QString noteText(const notebook::RowView &row);
-    // "7 ✓": the player's prediction as typed and its mark; empty when none was made.
-    static QString myPredictionText(const notebook::RowView &row);
-
 private:
     const notebook::RowView &rowView(int row) const;
 

@@ -1,14 +1,31 @@
 #include "machinesurface.h"
 
-#include "play/game.h"
 #include "twips.h"
 
 #include <QPainter>
+
+#include <algorithm>
+#include <cmath>
 
 namespace ingranix {
 
 MachineSurface::MachineSurface(QWidget *parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+std::vector<GradientBand> gradientBands(int interiorWidth, int interiorHeight) {
+    std::vector<GradientBand> bands;
+    const int width = std::max(interiorWidth, 0);
+    // Whole twips, a tie going to the even neighbour, then a 256th; 32-bit positions so that a
+    // large screen does not overflow.
+    const int bandHeight = std::max(1, int(std::nearbyint(double(width))) / 256);
+    bands.reserve(256);
+    for (int k = 0; k < 256; ++k)
+        bands.push_back({k * bandHeight, bandHeight, width, 255 - k});
+    const int covered = 256 * bandHeight;
+    if (covered < interiorHeight)
+        bands.back().height += interiorHeight - covered;
+    return bands;
 }
 
 void MachineSurface::setZoom(double zoom) {

@@ -1,4 +1,3 @@
-#include "firstpaint.h"
 #include "mainwindow.h"
 
 #include <QApplication>
@@ -27,7 +26,6 @@ int main(int argc, char *argv[]) {
     QApplication::setDesktopFileName(QStringLiteral("io.github.ingranix.Ingranix"));
 
     ingranix::MainWindow window(findResourceFolder());
-    ingranix::QuitAfterFirstPaint::installOn(window.centralWidget());
     // The view (zoom, fitting, the notebook's width) is kept where the desktop keeps a program's
     // settings; the game itself starts afresh every time.
     QSettings settings(QStringLiteral("Ingranix"), QStringLiteral("Ingranix"));

@@ -5,6 +5,7 @@
 #include "guide/guideagent.h"
 #include "machinecontrols.h"
 #include "machinesurface.h"
+#include "mechanisms/settingnames.h"
 #include "movieplayer.h"
 #include "play/game.h"
 #include "twips.h"
@@ -185,7 +186,8 @@ MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
     announcer_ = new Announcer(this);
     resize(twipsToPixels(4680), twipsToPixels(3090) + menuBar()->sizeHint().height());
     // The machine needs this much room; smaller windows would hide the controls.
-    setMinimumSize(twipsToPixels(10575), twipsToPixels(8415) + menuBar()->sizeHint().height());
+    setMinimumSize(twipsToPixels(machineWidthTwips),
+                   twipsToPixels(machineHeightTwips) + menuBar()->sizeHint().height());
     // The designed fonts, as set above, are what every zoom scales.
     for (Placed &entry : placed_)
         entry.points = entry.widget->font().pointSizeF();
@@ -368,17 +370,12 @@ void MainWindow::buildControlPanel(QWidget *surface) {
                    QRect(3600, 1200, 2175, 615));
     // The caption's blanks wrap it onto two lines on the original button; here the break is explicit.
     command1->setText(QStringLiteral("nuovo meccanismo\ndi calcolo"));
-    command1->setProperty("designCaption", QStringLiteral("    nuovo meccanismo         di calcolo"));
     exp->setStyleSheet(commandButtonRules());
     command1->setStyleSheet(commandButtonRules());
-    combo1_ = makeSelector(frame3_, "Combo1", QStringLiteral("                Livello"),
-                           {QStringLiteral("Livello1"), QStringLiteral("Livello2"),
-                            QStringLiteral("Livello3"), QStringLiteral("Livello4")},
+    combo1_ = makeSelector(frame3_, "Combo1", QStringLiteral("                Livello"), textsOf(levelNames),
                            QRect(720, 2040, 2175, 315));
-    combo2_ = makeSelector(
-        frame3_, "Combo2", QStringLiteral("           ingranaggi"),
-        {QStringLiteral("rosso"), QStringLiteral("verde"), QStringLiteral("blu"), QStringLiteral("grigio")},
-        QRect(3600, 2040, 2175, 315));
+    combo2_ = makeSelector(frame3_, "Combo2", QStringLiteral("           ingranaggi"),
+                           textsOf(gearColourNames), QRect(3600, 2040, 2175, 315));
 
     const struct {
         const char *name;
@@ -542,7 +539,7 @@ void MainWindow::buildViewMenu(QMenuBar *bar) {
 }
 
 QSize MainWindow::machineSize(double zoom) {
-    return {twipsToPixels(10575, zoom), twipsToPixels(8415, zoom)};
+    return {twipsToPixels(machineWidthTwips, zoom), twipsToPixels(machineHeightTwips, zoom)};
 }
 
 void MainWindow::place(QWidget *widget, QRect twips) {

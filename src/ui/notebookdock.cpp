@@ -2,6 +2,7 @@
 
 #include "announcer.h"
 #include "experimenttable.h"
+#include "filedialogs.h"
 #include "files/lessonfile.h"
 #include "files/logprintout.h"
 #include "files/notebookpdf.h"
@@ -13,7 +14,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -30,41 +30,19 @@ namespace ingranix {
 
 namespace {
 
-// The machine's controls fill this much of the window's interior, from its top-left corner.
-constexpr int machineWidthTwips = 10575;
 constexpr int narrowest = 300;      // pixels: the table's columns still read
 constexpr int widestAtDesign = 760; // pixels: beyond this the notebook only adds blank room
 constexpr int modelSettleMs = 1500; // a pause in the typing that makes a model worth a remark
 constexpr int typingPauseMs = 1200; // a pause this long ends a burst of typing
 
 // The notebook's dialogs: the PDF's, or the lesson's, told apart by their filter.
-class NotebookDialogChooser : public FileChooser {
-public:
-    explicit NotebookDialogChooser(QWidget *parent) : parent_(parent) {}
-    std::optional<QString> chooseSaveFile(const QString &filter) override {
-        const bool lesson = filter == QLatin1String(lessonfile::dialogFilter);
-        const QString suggested =
+FileDialogs notebookFileDialogs(const QString &filter) {
+    const bool lesson = filter == QLatin1String(lessonfile::dialogFilter);
+    return {lesson ? QStringLiteral("Salva lezione") : QStringLiteral("Salva PDF"),
+            QStringLiteral("Apri lezione"),
             lesson ? QStringLiteral("lezione-%1.lezione").arg(QDate::currentDate().toString(Qt::ISODate))
-                   : QStringLiteral("quaderno.pdf");
-        return chosen(QFileDialog::getSaveFileName(
-            parent_, lesson ? QStringLiteral("Salva lezione") : QStringLiteral("Salva PDF"), suggested,
-            filter));
-    }
-    std::optional<QString> chooseOpenFile(const QString &filter) override {
-        return chosen(
-            QFileDialog::getOpenFileName(parent_, QStringLiteral("Apri lezione"), QString(), filter));
-    }
-
-private:
-    static std::optional<QString> chosen(const QString &name) {
-        if (name.isEmpty())
-            return std::nullopt;
-        return name;
-    }
-
-private:
-    QWidget *parent_;
-};
+                   : QStringLiteral("quaderno.pdf")};
+}
 
 // A few characters either side of a mistake, the mistake itself marked, so the player sees where it is.
 QString markedExcerpt(const QString &text, int position, int length) {
@@ -93,7 +71,8 @@ QString markedExcerpt(const QString &text, int position, int length) {
 
 NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComboBox *combo1, QWidget *parent)
     : QDockWidget(QStringLiteral("Quaderno"), parent), game_(game), board_(board), in1_(in1),
-      notebook_(game.decimalSeparator()), chooser_(std::make_unique<NotebookDialogChooser>(this)) {
+      notebook_(game.decimalSeparator()),
+      chooser_(std::make_unique<DialogFileChooser>(this, notebookFileDialogs)) {
     setObjectName(QStringLiteral("quadernoDock"));
     // Docked at the right and never floating, so it cannot cover the machine.
     setFeatures(QDockWidget::DockWidgetClosable);
@@ -312,7 +291,7 @@ bool NotebookDock::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void NotebookDock::setFileChooser(std::unique_ptr<FileChooser> chooser) {
-    chooser_ = chooser ? std::move(chooser) : std::make_unique<NotebookDialogChooser>(this);
+    chooser_ = chooser ? std::move(chooser) : std::make_unique<DialogFileChooser>(this, notebookFileDialogs);
 }
 
 void NotebookDock::toggle() {
@@ -533,9 +512,9 @@ void NotebookDock::savePdf() {
     content.rows.reserve(notebook_.rowCount());
     for (int i = 0; i < notebook_.rowCount(); ++i) {
         const notebook::RowView row = notebook_.row(i);
-        content.rows.append({row.input, row.output, row.modelCaption, ExperimentTable::markText(row.mark),
-                             ExperimentTable::noteText(row), row.standing == notebook::Standing::Counted,
-                             ExperimentTable::myPredictionText(row)});
+        content.rows.append({row.input, row.output, row.modelCaption, notebook::markText(row.mark),
+                             notebook::noteText(row), row.standing == notebook::Standing::Counted,
+                             notebook::myPredictionText(row)});
     }
     if (plotStale_)
         refreshPlot();

@@ -11,6 +11,10 @@ namespace ingranix {
 // top of it; at 1 the result is exactly the unzoomed one.
 inline constexpr double twipsPerPixel = 15.0;
 
+// The machine's controls fill this much of the window's interior, from its top-left corner.
+inline constexpr int machineWidthTwips = 10575;
+inline constexpr int machineHeightTwips = 8415;
+
 inline int twipsToPixels(double twips, double zoom = 1.0) {
     return int(std::lround(twips * zoom / twipsPerPixel));
 }

@@ -1,4 +1,3 @@
-#include "../cases.h"
 #include "files/mechanismrecord.h"
 
 #include <QFile>
@@ -40,16 +39,23 @@ class TestMechanismRecord : public QObject {
 
 private slots:
     void saveTwiceOpenTheFirst_data() {
-        columns<QString, QString, int, QByteArray, QString>(); // level, colour, index, digits, record
-        row("Livello2 verde", u"Livello2"_s, u"verde"_s, 5, QByteArray("1234567890123456"),
-            u"Livello2*verde*5*1*2*3*4*5*6*7*8*9*0*1*2*3*4*5*6*"_s);
-        row("no colour, all 0", u"Livello1"_s, QString(), 0, QByteArray(16, '0'),
-            u"Livello1**0*0*0*0*0*0*0*0*0*0*0*0*0*0*0*0*0*"_s);
+        QTest::addColumn<QString>("level");
+        QTest::addColumn<QString>("colour");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QByteArray>("digits");
+        QTest::addColumn<QString>("record");
+        QTest::newRow("Livello2 verde") << u"Livello2"_s << u"verde"_s << 5 << QByteArray("1234567890123456")
+                                        << u"Livello2*verde*5*1*2*3*4*5*6*7*8*9*0*1*2*3*4*5*6*"_s;
+        QTest::newRow("no colour, all 0") << u"Livello1"_s << QString() << 0 << QByteArray(16, '0')
+                                          << u"Livello1**0*0*0*0*0*0*0*0*0*0*0*0*0*0*0*0*0*"_s;
     }
 
     void saveTwiceOpenTheFirst() {
-        const auto [level, colour, index, digits, record] =
-            fetch<QString, QString, int, QByteArray, QString>();
+        QFETCH(QString, level);
+        QFETCH(QString, colour);
+        QFETCH(int, index);
+        QFETCH(QByteArray, digits);
+        QFETCH(QString, record);
         const QString path = dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
         const MechanismState saved = state(level, colour, index, digits);
         const MechanismState other = state(u"Livello4"_s, u"blu"_s, 8, QByteArray(16, '1'));
@@ -71,23 +77,28 @@ private slots:
     }
 
     void readsTheFirstRecord_data() {
-        columns<QByteArray, QString>(); // bytes, expected
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expected");
         const QString pi = QString::fromUtf8("pi\u00f9");
-        row("empty file", QByteArray(), QString());
-        row("empty first line", QByteArray("\n\"second\""), QString());
-        row("empty first line, CR LF", QByteArray("\r\n\"second\""), QString());
-        row("no quotes: the whole first line", QByteArray("Livello1*rosso*\r\nnext"), u"Livello1*rosso*"_s);
-        row("blanks before the opening quote", QByteArray("  \"abc\"\r\n"), u"abc"_s);
-        row("quote never closed", QByteArray("\"abc\r\n\"def\""), u"abc"_s);
-        row("text after the closing quote", QByteArray("\"abc\",\"def\"\r\n"), u"abc"_s);
-        row("closing quote right after the opening one", QByteArray("\"\"\r\n\"def\""), QString());
-        row("utf-8 with byte order mark", QByteArray("\xef\xbb\xbf\"pi\xc3\xb9\"\r\n"), pi);
-        row("western code page", QByteArray("\"pi\xf9\"\r\n"), pi);
-        row("only the first 4 KB", QByteArray(5000, 'x'), QString(4096, u'x'));
+        QTest::newRow("empty file") << QByteArray() << QString();
+        QTest::newRow("empty first line") << QByteArray("\n\"second\"") << QString();
+        QTest::newRow("empty first line, CR LF") << QByteArray("\r\n\"second\"") << QString();
+        QTest::newRow("no quotes: the whole first line")
+            << QByteArray("Livello1*rosso*\r\nnext") << u"Livello1*rosso*"_s;
+        QTest::newRow("blanks before the opening quote") << QByteArray("  \"abc\"\r\n") << u"abc"_s;
+        QTest::newRow("quote never closed") << QByteArray("\"abc\r\n\"def\"") << u"abc"_s;
+        QTest::newRow("text after the closing quote") << QByteArray("\"abc\",\"def\"\r\n") << u"abc"_s;
+        QTest::newRow("closing quote right after the opening one")
+            << QByteArray("\"\"\r\n\"def\"") << QString();
+        QTest::newRow("utf-8 with byte order mark")
+            << QByteArray("\xef\xbb\xbf\"pi\xc3\xb9\"\r\n") << QString(pi);
+        QTest::newRow("western code page") << QByteArray("\"pi\xf9\"\r\n") << QString(pi);
+        QTest::newRow("only the first 4 KB") << QByteArray(5000, 'x') << QString(4096, u'x');
     }
 
     void readsTheFirstRecord() {
-        const auto [bytes, expected] = fetch<QByteArray, QString>();
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expected);
         const QString path = dir.filePath(u"read.txt"_s);
         write(path, bytes);
         QCOMPARE(readRecordText(path), expected);
@@ -129,13 +140,15 @@ private slots:
     }
 
     void names_data() {
-        columns<QString, QString>(); // chosen, saved
-        row("no extension", u"meccanismo"_s, u"meccanismo.txt"_s);
-        row("already .txt, in any case", u"/home/a/M.TXT"_s, u"/home/a/M.TXT"_s);
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("no extension") << u"meccanismo"_s << u"meccanismo.txt"_s;
+        QTest::newRow("already .txt, in any case") << u"/home/a/M.TXT"_s << u"/home/a/M.TXT"_s;
     }
 
     void names() {
-        const auto [chosen, saved] = fetch<QString, QString>();
+        QFETCH(QString, chosen);
+        QFETCH(QString, saved);
         QCOMPARE(savePath(chosen), saved);
     }
 

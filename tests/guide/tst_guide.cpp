@@ -1,7 +1,6 @@
 // The guide: its scripts, its speech text and its character file, then the character on the screen
 // with a voice that the test controls, and last with its real voice, heard.
 
-#include "../cases.h"
 #include "guide/coaching.h"
 #include "guide/guideagent.h"
 #include "guide/guidevoice.h"
@@ -119,30 +118,42 @@ private slots:
     }
 
     void scriptRequests_data() {
-        columns<Script, QString>(); // script, the calls in order parted by '|' (a speech by its start)
+        QTest::addColumn<Script>("script");
+        // The calls in order, parted by '|' (a speech by its start).
+        QTest::addColumn<QString>("expected");
         const Script greet = [](GuideCharacter &g) { guidescript::GreetPlayer(g, {1921, 1083}); };
         const Script experiments = [](GuideCharacter &g) {
             for (int count = 1; count <= 4; ++count) // the fourth says nothing
                 guidescript::reactToExperiment(g, count);
         };
-        row("GreetPlayer", greet,
-            uR"(moveTo 1721,532|show|speak Benvenuti alla ingranix1 1\Pau=500\ |speak \Pau=200\la prima|)"
-            R"(speak \Pau=300|moveTo 166,480|play getattention|play getattention|play gestureleft)"_s);
-        row("controlli", Script(guidescript::explainControls),
-            uR"(stopAll|moveTo 166,480|play announce|speak \pau=500\La|play gestureleft|speak \pau=500\Questo)"_s);
-        row("operazioni", Script(guidescript::explainOperations),
-            uR"(stopAll|play read|speak Allora|speak \pau=500\Nel|speak \pau=500\ Se|speak \pau=500\?)"_s);
-        row("experiments 1 to 4", experiments,
-            uR"(play gestureleft|speak La|speak Prova|speak Il tuo|speak \pau=500\Quando|play processing)"_s);
-        row("opened name too short",
-            Script([](GuideCharacter &g) { guidescript::announceOpenedFile(g, "abc"); }),
-            u"show|play search"_s);
-        row("opened cut inside a surrogate pair",
-            Script([](GuideCharacter &g) { guidescript::announceOpenedFile(g, "gatto😀abc"); }),
-            u"show|play search|speak è stato aperto il meccanismo di calcolo che hai salvato con il nome gatto."_s);
+        QTest::newRow("GreetPlayer")
+            << Script(greet)
+            << QString(
+                   uR"(moveTo 1721,532|show|speak Benvenuti alla ingranix1 1\Pau=500\ |speak \Pau=200\la prima|)"
+                   R"(speak \Pau=300|moveTo 166,480|play getattention|play getattention|play gestureleft)"_s);
+        QTest::newRow("controlli")
+            << Script(guidescript::explainControls)
+            << QString(
+                   uR"(stopAll|moveTo 166,480|play announce|speak \pau=500\La|play gestureleft|speak \pau=500\Questo)"_s);
+        QTest::newRow("operazioni")
+            << Script(guidescript::explainOperations)
+            << QString(
+                   uR"(stopAll|play read|speak Allora|speak \pau=500\Nel|speak \pau=500\ Se|speak \pau=500\?)"_s);
+        QTest::newRow("experiments 1 to 4")
+            << Script(experiments)
+            << QString(
+                   uR"(play gestureleft|speak La|speak Prova|speak Il tuo|speak \pau=500\Quando|play processing)"_s);
+        QTest::newRow("opened name too short")
+            << Script([](GuideCharacter &g) { guidescript::announceOpenedFile(g, "abc"); })
+            << u"show|play search"_s;
+        QTest::newRow("opened cut inside a surrogate pair")
+            << Script([](GuideCharacter &g) { guidescript::announceOpenedFile(g, "gatto😀abc"); })
+            << QString(
+                   u"show|play search|speak è stato aperto il meccanismo di calcolo che hai salvato con il nome gatto."_s);
     }
     void scriptRequests() {
-        const auto [script, expected] = fetch<Script, QString>();
+        QFETCH(Script, script);
+        QFETCH(QString, expected);
         FakeGuide guide;
         script(guide);
         const QStringList want = expected.split('|');
@@ -174,19 +185,22 @@ private slots:
     }
 
     void parseSpeech_data() {
-        columns<QString, QString>(); // text, the parts parted by '|' (a pause as <ms>)
-        row("unterminated", uR"(a \pau=300 b)"_s, u"a |<300>| b"_s);
-        row("runaway digits: capped", uR"(\pau=99999999999999999999999999\x)"_s, u"<10000>|x"_s);
-        row("no number: words kept apart", uR"(a\pau=\b)"_s, u"a b"_s);
-        row("a tag as long as a tag may be", uR"(a\pau= 00000000100\b)"_s, u"a|<100>|b"_s);
-        row("+ counts, - is none", uR"(a\pau=+90\b\pau=-5\c)"_s, u"a|<90>|b c"_s);
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected"); // the parts parted by '|' (a pause as <ms>)
+        QTest::newRow("unterminated") << uR"(a \pau=300 b)"_s << u"a |<300>| b"_s;
+        QTest::newRow("runaway digits: capped")
+            << uR"(\pau=99999999999999999999999999\x)"_s << u"<10000>|x"_s;
+        QTest::newRow("no number: words kept apart") << uR"(a\pau=\b)"_s << u"a b"_s;
+        QTest::newRow("a tag as long as a tag may be") << uR"(a\pau= 00000000100\b)"_s << u"a|<100>|b"_s;
+        QTest::newRow("+ counts, - is none") << uR"(a\pau=+90\b\pau=-5\c)"_s << u"a|<90>|b c"_s;
         // A megabyte of text would hold the guide for hours; a surrogate pair is never split at the cut.
         const QString runaway = QString(speech::maxSpokenChars - 1, u'a') + "😀" + QString(1 << 20, u'b');
-        row("runaway text", runaway + R"(\pau=100\)" + runaway,
-            runaway.left(speech::maxSpokenChars - 1) + "|<100>");
+        QTest::newRow("runaway text") << QString(runaway + R"(\pau=100\)" + runaway)
+                                      << QString(runaway.left(speech::maxSpokenChars - 1) + "|<100>");
     }
     void parseSpeech() {
-        const auto [text, expected] = fetch<QString, QString>();
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
         QStringList parts;
         for (const speech::Part &part : speech::parse(text))
             parts << (part.kind == part.Pause ? QString("<%1>").arg(part.pauseMs) : part.text);
@@ -196,18 +210,23 @@ private slots:
     void badCharacterFile_data() {
         // content, width (7: the caller's model was left alone), total ms of the
         // animations loaded
-        columns<QByteArray, int, int>();
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("totalMs");
         const QByteArray head = R"({"format":"ingranix-character",)";
-        row("cut short", QByteArray(head + R"("width":128,"height":)"), 7, 0);
-        row("somebody else's JSON", QByteArray(R"({"width":128,"height":160})"), 7, 0);
+        QTest::newRow("cut short") << QByteArray(head + R"("width":128,"height":)") << 7 << 0;
+        QTest::newRow("somebody else's JSON") << QByteArray(R"({"width":128,"height":160})") << 7 << 0;
         // Out-of-range numbers are clamped, and animations without frames are left out.
-        row("strange numbers", QByteArray(head + R"("width":1e9,"height":-5,"animations":{
+        QTest::newRow("strange numbers")
+            << QByteArray(head + R"("width":1e9,"height":-5,"animations":{
             "wild":{"frames":[{"ms":-100,"pose":{"lift":1e300}},{"ms":1e12},"not a frame",{"pose":null}]},
-            "empty":{"frames":[]}, "":{"frames":[{"ms":100}]}}})"),
-            character::maxFrameSide, character::minFrameMs + character::maxFrameMs + 100);
+            "empty":{"frames":[]}, "":{"frames":[{"ms":100}]}}})")
+            << int(character::maxFrameSide) << int(character::minFrameMs + character::maxFrameMs + 100);
     }
     void badCharacterFile() {
-        const auto [content, width, totalMs] = fetch<QByteArray, int, int>();
+        QFETCH(QByteArray, content);
+        QFETCH(int, width);
+        QFETCH(int, totalMs);
         QFile file(dir_.filePath(QTest::currentDataTag() + u".json"_s));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
         file.close();
@@ -223,18 +242,26 @@ private slots:
     void speechShowsWordsNeverTags_data() {
         // text, words (given to the voice a piece at a time, shown in the balloon), at least ms, voice
         // (answers at once, never, or none: the balloon keeps its own pace)
-        columns<QString, QStringList, int, QString>();
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("words");
+        QTest::addColumn<int>("atLeastMs");
+        QTest::addColumn<QString>("voice");
         const QString hi = u"Ciao a tutti"_s;
-        row("tags any case", uR"(Ciao\PAU=60\a tutti\pau=20\ )"_s, QStringList{"Ciao", "a tutti"}, 80,
-            u"answers"_s);
-        row("pause alone", uR"(\Pau=60)"_s, QStringList{}, 60, u"answers"_s);
-        row("no voice", hi, QStringList{hi}, speech::estimateMs(hi), u"none"_s);
+        QTest::newRow("tags any case") << uR"(Ciao\PAU=60\a tutti\pau=20\ )"_s
+                                       << QStringList(QStringList{"Ciao", "a tutti"}) << 80 << u"answers"_s;
+        QTest::newRow("pause alone") << uR"(\Pau=60)"_s << QStringList(QStringList{}) << 60 << u"answers"_s;
+        QTest::newRow("no voice") << QString(hi) << QStringList(QStringList{hi})
+                                  << int(speech::estimateMs(hi)) << u"none"_s;
         // Never cut before the deadline drawn from the text's length, a while past its estimate.
-        row("silent", u"uno"_s, QStringList{u"uno"_s},
-            GuideAgent::speechDeadlineMs(speech::estimateMs(u"uno"_s)), u"silent"_s);
+        QTest::newRow("silent") << u"uno"_s << QStringList(QStringList{u"uno"_s})
+                                << int(GuideAgent::speechDeadlineMs(speech::estimateMs(u"uno"_s)))
+                                << u"silent"_s;
     }
     void speechShowsWordsNeverTags() {
-        const auto [text, words, atLeastMs, voice] = fetch<QString, QStringList, int, QString>();
+        QFETCH(QString, text);
+        QFETCH(QStringList, words);
+        QFETCH(int, atLeastMs);
+        QFETCH(QString, voice);
         auto *fake = voice == "none" ? nullptr : new FakeVoice(voice == "answers");
         auto guide = makeGuide(false, fake);
         QSignalSpy shown(guide.get(), &GuideAgent::balloonTextChanged);
@@ -318,14 +345,14 @@ private slots:
     }
 
     void stopAllCutsAndDrops_data() {
-        columns<Start>(); // what the guide is doing when StopAll comes
-        row("speak", Start([](GuideAgent &g) { g.speak("Una frase"); }));
-        row("moveTo", Start([](GuideAgent &g) { g.moveTo(500, 400); }));
-        row("play", Start([](GuideAgent &g) { g.play("wave"); }));
-        row("hide", Start([](GuideAgent &g) { g.hide(); }));
+        QTest::addColumn<Start>("start"); // what the guide is doing when StopAll comes
+        QTest::newRow("speak") << Start([](GuideAgent &g) { g.speak("Una frase"); });
+        QTest::newRow("moveTo") << Start([](GuideAgent &g) { g.moveTo(500, 400); });
+        QTest::newRow("play") << Start([](GuideAgent &g) { g.play("wave"); });
+        QTest::newRow("hide") << Start([](GuideAgent &g) { g.hide(); });
     }
     void stopAllCutsAndDrops() {
-        const auto [start] = fetch<Start>();
+        QFETCH(Start, start);
         const QString kind = QTest::currentDataTag();
         auto *voice = new FakeVoice; // silent: the speech is surely still going
         auto guide = makeGuide(true, voice);
@@ -378,16 +405,19 @@ private slots:
     }
 
     void windowsFollowTheDrawing_data() {
-        columns<QPoint, bool>(); // where the guide is sent, whether the balloon stands above it
-        row("room above", QPoint(300, 300), true);
-        row("top of the screen", QPoint(300, 0), false);
+        QTest::addColumn<QPoint>("at");  // where the guide is sent
+        QTest::addColumn<bool>("above"); // whether the balloon stands above it
+        QTest::newRow("room above") << QPoint(300, 300) << true;
+        QTest::newRow("top of the screen") << QPoint(300, 0) << false;
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        row("sent below, at the right edge", screen.topRight() + QPoint(-63, 5000), true);
+        QTest::newRow("sent below, at the right edge")
+            << QPoint(screen.topRight() + QPoint(-63, 5000)) << true;
     }
     // Shaped to their drawing: without a compositor what lies outside would stand black around them.
     // And however they appear, the game keeps the keyboard.
     void windowsFollowTheDrawing() {
-        const auto [at, above] = fetch<QPoint, bool>();
+        QFETCH(QPoint, at);
+        QFETCH(bool, above);
         QLineEdit in1; // the game's window, with the keyboard in its box
         in1.show();
         QVERIFY(QTest::qWaitForWindowActive(&in1));

@@ -1,4 +1,3 @@
-#include "../cases.h"
 #include "mechanisms/mechanisms.h"
 #include "mechanisms/numbers.h"
 
@@ -33,8 +32,9 @@ QString run(int level, int index, const QString &colour, ConstantsTable &constan
 // One calculation on one input; `after` names the constants when the run changes them.
 void example(const char *name, int level, int index, const char *colour, const char *constants,
              const QString &input, const char *expected, const char *after = nullptr) {
-    row(name, level, index, QString::fromLatin1(colour), QString::fromLatin1(constants), input,
-        QString::fromLatin1(expected), QString::fromLatin1(after ? after : constants));
+    QTest::newRow(name) << level << index << QString::fromLatin1(colour) << QString::fromLatin1(constants)
+                        << input << QString::fromLatin1(expected)
+                        << QString::fromLatin1(after ? after : constants);
 }
 
 } // namespace
@@ -44,33 +44,37 @@ class TestMechanisms : public QObject {
 
 private slots:
     void readInputValue_data() {
-        columns<QString, double>();
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("expected");
         const QString tie = u"9007199254740993."_s + QString(800, u'0'); // halfway between two doubles
-        row("blanks, tabs and line feeds inside", u" \t1\n2 "_s, 12.0);
-        row("comma is not a decimal point", u"3,5"_s, 3.0);
-        row("exponent e with sign", u"-25e-1"_s, -2.5);
-        row("exponent d", u"+1d3"_s, 1000.0);
-        row("second period stops", u"1.2.3"_s, 1.2);
-        row("carriage return is not a blank", u"\r5"_s, 0.0);
-        row("hex digits in both cases, up to a colon, no 16-bit wrap", u"-&hAf9aF0:"_s, -11508464.0);
-        row("octal stops at 8", u"&o178"_s, 15.0);
-        row("& without a base", u"&17"_s, 0.0);
-        row("hex: lost zeros keep a tie", u"&H10000000000000800"_s, std::ldexp(1.0, 64));
-        row("hex: a lost digit breaks the tie", u"&H1000000000000080001"_s,
-            std::ldexp(1.0, 72) + std::ldexp(1.0, 20));
-        row("decimal: lost zeros keep a tie", tie, 9007199254740992.0);
-        row("decimal: a lost digit breaks the tie", tie + u'1', 9007199254740994.0);
-        row("16 digits after the point", u"0.1234567890123456"_s, 0.1234567890123456);
-        row("1E23 is not exact", u"1E23"_s, 1e23);
-        row("1E-23 is not exact", u"1E-23"_s, 1e-23);
-        row("huge exponent", u"1E99999999999999999999"_s, infinity);
-        row("underflow", u"1E-400"_s, 0.0);
-        row("310 digits overflow", u"1"_s + QString(309, u'0'), infinity);
-        row("800 digits", "1" + QString(799, u'0') + "E-799", 1.0);
+        QTest::newRow("blanks, tabs and line feeds inside") << u" \t1\n2 "_s << 12.0;
+        QTest::newRow("comma is not a decimal point") << u"3,5"_s << 3.0;
+        QTest::newRow("exponent e with sign") << u"-25e-1"_s << -2.5;
+        QTest::newRow("exponent d") << u"+1d3"_s << 1000.0;
+        QTest::newRow("second period stops") << u"1.2.3"_s << 1.2;
+        QTest::newRow("carriage return is not a blank") << u"\r5"_s << 0.0;
+        QTest::newRow("hex digits in both cases, up to a colon, no 16-bit wrap")
+            << u"-&hAf9aF0:"_s << -11508464.0;
+        QTest::newRow("octal stops at 8") << u"&o178"_s << 15.0;
+        QTest::newRow("& without a base") << u"&17"_s << 0.0;
+        QTest::newRow("hex: lost zeros keep a tie")
+            << u"&H10000000000000800"_s << double(std::ldexp(1.0, 64));
+        QTest::newRow("hex: a lost digit breaks the tie")
+            << u"&H1000000000000080001"_s << double(std::ldexp(1.0, 72) + std::ldexp(1.0, 20));
+        QTest::newRow("decimal: lost zeros keep a tie") << QString(tie) << 9007199254740992.0;
+        QTest::newRow("decimal: a lost digit breaks the tie") << QString(tie + u'1') << 9007199254740994.0;
+        QTest::newRow("16 digits after the point") << u"0.1234567890123456"_s << 0.1234567890123456;
+        QTest::newRow("1E23 is not exact") << u"1E23"_s << double(1e23);
+        QTest::newRow("1E-23 is not exact") << u"1E-23"_s << double(1e-23);
+        QTest::newRow("huge exponent") << u"1E99999999999999999999"_s << double(infinity);
+        QTest::newRow("underflow") << u"1E-400"_s << 0.0;
+        QTest::newRow("310 digits overflow") << QString(u"1"_s + QString(309, u'0')) << double(infinity);
+        QTest::newRow("800 digits") << QString("1" + QString(799, u'0') + "E-799") << 1.0;
     }
 
     void readInputValue() {
-        const auto [text, expected] = fetch<QString, double>();
+        QFETCH(QString, text);
+        QFETCH(double, expected);
         // Exactly (QCOMPARE lets doubles differ in their last bits), and from a view that a digit follows,
         // which must not be read.
         const double x = ingranix::readInputValue(QStringView(text + u'9').chopped(1));
@@ -78,86 +82,134 @@ private slots:
     }
 
     void numberText_data() {
-        columns<double, QString, QString>(); // value, separator, expected
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<QString>("expected");
         const QString period = u"."_s;
         const QString comma = u","_s;
-        row("fraction, comma", -5.5, comma, u"-5,5"_s);
-        row("1.1 x 3 keeps 15 digits", 1.1 * 3, period, u"3.3"_s);
-        row("1E+15", 1e15, period, u"1E+15"_s);
-        row("smallest fixed, comma", 0.00012, comma, u"0,00012"_s);
-        row("1E-05", 0.00001, period, u"1E-05"_s);
-        row("two-digit exponent", -1.5e-10, period, u"-1.5E-10"_s);
-        row("rounds up to 0.0001", 0.00009999999999999999, period, u"0.0001"_s);
-        row("rounded to 15 digits, no fraction left", 123456789012345.6, comma, u"123456789012346"_s);
+        QTest::newRow("fraction, comma") << -5.5 << QString(comma) << u"-5,5"_s;
+        QTest::newRow("1.1 x 3 keeps 15 digits") << double(1.1 * 3) << QString(period) << u"3.3"_s;
+        QTest::newRow("1E+15") << double(1e15) << QString(period) << u"1E+15"_s;
+        QTest::newRow("smallest fixed, comma") << 0.00012 << QString(comma) << u"0,00012"_s;
+        QTest::newRow("1E-05") << 0.00001 << QString(period) << u"1E-05"_s;
+        QTest::newRow("two-digit exponent") << -1.5e-10 << QString(period) << u"-1.5E-10"_s;
+        QTest::newRow("rounds up to 0.0001") << 0.00009999999999999999 << QString(period) << u"0.0001"_s;
+        QTest::newRow("rounded to 15 digits, no fraction left")
+            << 123456789012345.6 << QString(comma) << u"123456789012346"_s;
     }
 
     void numberText() {
-        const auto [value, separator, expected] = fetch<double, QString, QString>();
+        QFETCH(double, value);
+        QFETCH(QString, separator);
+        QFETCH(QString, expected);
         QCOMPARE(ingranix::numberText(value, separator), expected);
     }
 
     // Every cell of every level on one input: a calculation or a constant in the wrong cell shows.
     void cells_data() {
         // level, index, constants, input, and the captions for rosso, verde, blu, grigio
-        columns<int, int, QString, QString, QStringList>();
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("constants");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QStringList>("captions");
 
         // add 4: 10.4, subtract 3: 3.4; n = 6: parity "1", threshold 6 shows "6";
         // on x (index 6): parity "0", threshold "1".
         QString c = u"11=4 12=3 14=6"_s;
         QString in = u"6.4"_s;
-        row("Mechanism1_1", 1, 1, c, in, QStringList{"10.4", "3.4", "1", "6"});
-        row("Mechanism1_2", 1, 2, c, in, QStringList{"6", "1", "3.4", "10.4"});
-        row("Mechanism1_3", 1, 3, c, in, QStringList{"3.4", "10.4", "6", "1"});
-        row("Mechanism1_4", 1, 4, c, in, QStringList{"1", "6", "10.4", "3.4"});
-        row("Mechanism1_5", 1, 5, c, in, QStringList{"3.4", "10.4", "1", "6"});
-        row("Mechanism1_6", 1, 6, c, in, QStringList{"10.4", "0", "3.4", "1"});
-        row("Mechanism1_7", 1, 7, c, in, QStringList{"6", "3.4", "1", "10.4"});
-        row("Mechanism1_8", 1, 8, c, in, QStringList{"10.4", "3.4", "3.4", "6"});
-        row("Mechanism1_9", 1, 9, c, in, QStringList{"3.4", "10.4", "6", "1"});
+        QTest::newRow("Mechanism1_1")
+            << 1 << 1 << QString(c) << QString(in) << QStringList(QStringList{"10.4", "3.4", "1", "6"});
+        QTest::newRow("Mechanism1_2")
+            << 1 << 2 << QString(c) << QString(in) << QStringList(QStringList{"6", "1", "3.4", "10.4"});
+        QTest::newRow("Mechanism1_3")
+            << 1 << 3 << QString(c) << QString(in) << QStringList(QStringList{"3.4", "10.4", "6", "1"});
+        QTest::newRow("Mechanism1_4")
+            << 1 << 4 << QString(c) << QString(in) << QStringList(QStringList{"1", "6", "10.4", "3.4"});
+        QTest::newRow("Mechanism1_5")
+            << 1 << 5 << QString(c) << QString(in) << QStringList(QStringList{"3.4", "10.4", "1", "6"});
+        QTest::newRow("Mechanism1_6")
+            << 1 << 6 << QString(c) << QString(in) << QStringList(QStringList{"10.4", "0", "3.4", "1"});
+        QTest::newRow("Mechanism1_7")
+            << 1 << 7 << QString(c) << QString(in) << QStringList(QStringList{"6", "3.4", "1", "10.4"});
+        QTest::newRow("Mechanism1_8")
+            << 1 << 8 << QString(c) << QString(in) << QStringList(QStringList{"10.4", "3.4", "3.4", "6"});
+        QTest::newRow("Mechanism1_9")
+            << 1 << 9 << QString(c) << QString(in) << QStringList(QStringList{"3.4", "10.4", "6", "1"});
 
         // add 2: 13.5, multiply 3: 34.5, subtract 4: 7.5; dividing by 1, quotient on n = 12: 12, on x: 11.
         c = u"21=2 22=3 23=4 24=1"_s;
         in = u"11.5"_s;
-        row("Mechanism2_1", 2, 1, c, in, QStringList{"13.5", "34.5", "7.5", "12"});
-        row("Mechanism2_2", 2, 2, c, in, QStringList{"34.5", "13.5", "7.5", "12"});
-        row("Mechanism2_3", 2, 3, c, in, QStringList{"7.5", "34.5", "13.5", "11"});
-        row("Mechanism2_4", 2, 4, c, in, QStringList{"11", "34.5", "7.5", "13.5"});
-        row("Mechanism2_5", 2, 5, c, in, QStringList{"13.5", "7.5", "34.5", "12"});
-        row("Mechanism2_6", 2, 6, c, in, QStringList{"13.5", "7.5", "12", "34.5"});
-        row("Mechanism2_7", 2, 7, c, in, QStringList{"13.5", "12", "7.5", "34.5"});
-        row("Mechanism2_8", 2, 8, c, in, QStringList{"34.5", "12", "13.5", "7.5"});
-        row("Mechanism2_9", 2, 9, c, in, QStringList{"12", "34.5", "7.5", "13.5"});
+        QTest::newRow("Mechanism2_1")
+            << 2 << 1 << QString(c) << QString(in) << QStringList(QStringList{"13.5", "34.5", "7.5", "12"});
+        QTest::newRow("Mechanism2_2")
+            << 2 << 2 << QString(c) << QString(in) << QStringList(QStringList{"34.5", "13.5", "7.5", "12"});
+        QTest::newRow("Mechanism2_3")
+            << 2 << 3 << QString(c) << QString(in) << QStringList(QStringList{"7.5", "34.5", "13.5", "11"});
+        QTest::newRow("Mechanism2_4")
+            << 2 << 4 << QString(c) << QString(in) << QStringList(QStringList{"11", "34.5", "7.5", "13.5"});
+        QTest::newRow("Mechanism2_5")
+            << 2 << 5 << QString(c) << QString(in) << QStringList(QStringList{"13.5", "7.5", "34.5", "12"});
+        QTest::newRow("Mechanism2_6")
+            << 2 << 6 << QString(c) << QString(in) << QStringList(QStringList{"13.5", "7.5", "12", "34.5"});
+        QTest::newRow("Mechanism2_7")
+            << 2 << 7 << QString(c) << QString(in) << QStringList(QStringList{"13.5", "12", "7.5", "34.5"});
+        QTest::newRow("Mechanism2_8")
+            << 2 << 8 << QString(c) << QString(in) << QStringList(QStringList{"34.5", "12", "13.5", "7.5"});
+        QTest::newRow("Mechanism2_9")
+            << 2 << 9 << QString(c) << QString(in) << QStringList(QStringList{"12", "34.5", "7.5", "13.5"});
 
         // From here C(r,c) = 10r + c, so each result names its operation and its entry; C(2,4) = C(3,3) = 1
         // divide by 1 in Level 3. Level 4 takes an odd input; the even side of its parity rows is in the
         // examples.
         c = u"24=1 33=1"_s;
         in = u"1000"_s;
-        row("Mechanism3_1", 3, 1, c, in, QStringList{"32", "22000", "977", "1021"});
-        row("Mechanism3_2", 3, 2, c, in, QStringList{"23000", "1023", "977", "43"});
-        row("Mechanism3_3", 3, 3, c, in, QStringList{"968", "34000", "1031", "1000"});
-        row("Mechanism3_4", 3, 4, c, in, QStringList{"29", "31000", "977", "1041"});
-        row("Mechanism3_5", 3, 5, c, in, QStringList{"1041", "957", "42000", "1000"});
-        row("Mechanism3_6", 3, 6, c, in, QStringList{"1034", "999", "1000", "41000"});
-        row("Mechanism3_7", 3, 7, c, in, QStringList{"1021", "71", "957", "12000"});
-        row("Mechanism3_8", 3, 8, c, in, QStringList{"11000", "83", "1021", "977"});
-        row("Mechanism3_9", 3, 9, c, in, QStringList{"1000", "22000", "987", "1001"});
+        QTest::newRow("Mechanism3_1")
+            << 3 << 1 << QString(c) << QString(in) << QStringList(QStringList{"32", "22000", "977", "1021"});
+        QTest::newRow("Mechanism3_2")
+            << 3 << 2 << QString(c) << QString(in) << QStringList(QStringList{"23000", "1023", "977", "43"});
+        QTest::newRow("Mechanism3_3") << 3 << 3 << QString(c) << QString(in)
+                                      << QStringList(QStringList{"968", "34000", "1031", "1000"});
+        QTest::newRow("Mechanism3_4")
+            << 3 << 4 << QString(c) << QString(in) << QStringList(QStringList{"29", "31000", "977", "1041"});
+        QTest::newRow("Mechanism3_5") << 3 << 5 << QString(c) << QString(in)
+                                      << QStringList(QStringList{"1041", "957", "42000", "1000"});
+        QTest::newRow("Mechanism3_6") << 3 << 6 << QString(c) << QString(in)
+                                      << QStringList(QStringList{"1034", "999", "1000", "41000"});
+        QTest::newRow("Mechanism3_7")
+            << 3 << 7 << QString(c) << QString(in) << QStringList(QStringList{"1021", "71", "957", "12000"});
+        QTest::newRow("Mechanism3_8")
+            << 3 << 8 << QString(c) << QString(in) << QStringList(QStringList{"11000", "83", "1021", "977"});
+        QTest::newRow("Mechanism3_9") << 3 << 9 << QString(c) << QString(in)
+                                      << QStringList(QStringList{"1000", "22000", "987", "1001"});
         c = QString();
         in = u"7"_s;
-        row("Mechanism4_1", 4, 1, c, in, QStringList{"252", "1470", "336", "2244"});
-        row("Mechanism4_2", 4, 2, c, in, QStringList{"258", "4", "-36", "301"});
-        row("Mechanism4_3", 4, 3, c, in, QStringList{"252", "301", "264", "24"});
-        row("Mechanism4_4", 4, 4, c, in, QStringList{"-36", "264", "184", "24"});
-        row("Mechanism4_5", 4, 5, c, in, QStringList{"1470", "264", "272", "-36"});
-        row("Mechanism4_6", 4, 6, c, in, QStringList{"24", "264", "1470", "1"});
-        row("Mechanism4_7", 4, 7, c, in, QStringList{"-36", "1", "24", "301"});
-        row("Mechanism4_8", 4, 8, c, in, QStringList{"1470", "-36", "84", "104"});
-        row("Mechanism4_9", 4, 9, c, in, QStringList{"24", "396", "1", "240"});
+        QTest::newRow("Mechanism4_1")
+            << 4 << 1 << QString(c) << QString(in) << QStringList(QStringList{"252", "1470", "336", "2244"});
+        QTest::newRow("Mechanism4_2")
+            << 4 << 2 << QString(c) << QString(in) << QStringList(QStringList{"258", "4", "-36", "301"});
+        QTest::newRow("Mechanism4_3")
+            << 4 << 3 << QString(c) << QString(in) << QStringList(QStringList{"252", "301", "264", "24"});
+        QTest::newRow("Mechanism4_4")
+            << 4 << 4 << QString(c) << QString(in) << QStringList(QStringList{"-36", "264", "184", "24"});
+        QTest::newRow("Mechanism4_5")
+            << 4 << 5 << QString(c) << QString(in) << QStringList(QStringList{"1470", "264", "272", "-36"});
+        QTest::newRow("Mechanism4_6")
+            << 4 << 6 << QString(c) << QString(in) << QStringList(QStringList{"24", "264", "1470", "1"});
+        QTest::newRow("Mechanism4_7")
+            << 4 << 7 << QString(c) << QString(in) << QStringList(QStringList{"-36", "1", "24", "301"});
+        QTest::newRow("Mechanism4_8")
+            << 4 << 8 << QString(c) << QString(in) << QStringList(QStringList{"1470", "-36", "84", "104"});
+        QTest::newRow("Mechanism4_9")
+            << 4 << 9 << QString(c) << QString(in) << QStringList(QStringList{"24", "396", "1", "240"});
     }
 
     void cells() {
-        const auto [level, index, constants, input, captions] =
-            fetch<int, int, QString, QString, QStringList>();
+        QFETCH(int, level);
+        QFETCH(int, index);
+        QFETCH(QString, constants);
+        QFETCH(QString, input);
+        QFETCH(QStringList, captions);
         const char *const colours[] = {"rosso", "verde", "blu", "grigio"};
         for (int colour = 0; colour < 4; ++colour) {
             ConstantsTable table = makeConstants(constants);
@@ -168,7 +220,13 @@ private slots:
 
     // The boundaries and failures of each kind of calculation, and what runs nothing.
     void examples_data() {
-        columns<int, int, QString, QString, QString, QString, QString>();
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("colour");
+        QTest::addColumn<QString>("constants");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("after");
         example("Livello5 runs nothing", 5, 1, "rosso", "", "1", "?");
         example("index 0 runs nothing", 1, 0, "rosso", "", "1", "?");
         example("no colour runs nothing", 1, 1, "", "", "1", "?");
@@ -201,8 +259,13 @@ private slots:
     }
 
     void examples() {
-        const auto [level, index, colour, constants, input, expected, after] =
-            fetch<int, int, QString, QString, QString, QString, QString>();
+        QFETCH(int, level);
+        QFETCH(int, index);
+        QFETCH(QString, colour);
+        QFETCH(QString, constants);
+        QFETCH(QString, input);
+        QFETCH(QString, expected);
+        QFETCH(QString, after);
         ConstantsTable table = makeConstants(constants);
         // Twice: a moved threshold finds nothing more to move and gives the same caption.
         QCOMPARE(run(level, index, colour, table, input), expected);

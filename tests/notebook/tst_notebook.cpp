@@ -2,7 +2,6 @@
 // bookkeeping of experiments, marks and predictions (the model's and the player's own), the kinds of
 // number tried, and the coach's rules.
 
-#include "../cases.h"
 #include "mechanisms/mechanisms.h"
 #include "mechanisms/mechanismtables.h"
 #include "mechanisms/numbers.h"
@@ -23,8 +22,10 @@ namespace {
 // (a model with a mistake is given the input "3", whose caption must be empty).
 void add(QStringView text, QStringView inputs, QStringView expected, int position = -1, int length = 1) {
     const QString tag = text.size() > 40 ? u"%1 characters"_s.arg(text.size()) : text.toString();
-    row(qPrintable(tag), text.toString(), inputs.toString(),
-        position < 0 ? expected.toString() : u" %1 @%2+%3"_s.arg(expected).arg(position).arg(length));
+    QTest::newRow(qPrintable(tag)) << text.toString() << inputs.toString()
+                                   << (position < 0
+                                           ? expected.toString()
+                                           : u" %1 @%2+%3"_s.arg(expected).arg(position).arg(length));
 }
 
 // The 26 kinds of calculation, in the order of detail::Calculation, written in the notebook's
@@ -125,7 +126,9 @@ private slots:
 };
 
 void TestNotebook::language_data() {
-    columns<QString, QString, QString>(); // text, inputs, the captions or "message @position+length"
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("inputs");
+    QTest::addColumn<QString>("expected"); // the captions or "message @position+length"
 
     // x is read as the machine reads it: a period is its decimal mark, a comma ends it, a word is 0; a
     // number in the model takes either mark.
@@ -199,7 +202,9 @@ void TestNotebook::language_data() {
 }
 
 void TestNotebook::language() {
-    const auto [text, inputs, expected] = fetch<QString, QString, QString>();
+    QFETCH(QString, text);
+    QFETCH(QString, inputs);
+    QFETCH(QString, expected);
     const Model model = Model::compile(text);
     QStringList said; // a model with a mistake gives no caption
     for (const QString &input : inputs.split(u' '))
@@ -243,10 +248,12 @@ void TestNotebook::everyCalculation() {
 }
 
 void TestNotebook::notebook_data() {
-    // steps, rows, summary ("1 esperimento su 2." follows "Il tuo modello spiega ")
-    columns<QString, QString, QString>();
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("rows");
+    QTest::addColumn<QString>("summary"); // "1 esperimento su 2." follows "Il tuo modello spiega "
     const auto play = [](QStringView steps, QStringView rows, QStringView summary) {
-        row(qPrintable(steps.toString()), steps.toString(), rows.toString(), summary.toString());
+        QTest::newRow(qPrintable(steps.toString()))
+            << steps.toString() << rows.toString() << summary.toString();
     };
     play(u"+1=2 | +2=3 | p:3=", u"-c -c", u"Scrivi un modello per vedere quanti esperimenti spiega.");
     play(u"+1=2 | m:x + | p:3=", u"-c", u"Sistema il modello per vedere quanti esperimenti spiega.");
@@ -271,7 +278,9 @@ void TestNotebook::notebook_data() {
 }
 
 void TestNotebook::notebook() {
-    const auto [steps, rows, summary] = fetch<QString, QString, QString>();
+    QFETCH(QString, steps);
+    QFETCH(QString, rows);
+    QFETCH(QString, summary);
     Player player;
     player.run(steps);
     QVERIFY2(player.failures.isEmpty(), qPrintable(player.failures.join(u'\n')));
@@ -335,8 +344,8 @@ void TestNotebook::myPredictions() {
 
 void TestNotebook::numberKinds_data() {
     QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>(
-        "kinds"); // P positive whole, Z zero, N negative, F fraction, L large, E even, O odd
+    // P positive whole, Z zero, N negative, F fraction, L large, E even, O odd
+    QTest::addColumn<QString>("kinds");
     QTest::newRow("whole") << u"7"_s << u"P O"_s;
     QTest::newRow("zero is even") << u"0"_s << u"Z E"_s;
     QTest::newRow("negative even") << u"-4"_s << u"N E"_s;

@@ -1,4 +1,3 @@
-#include "../cases.h"
 #include "fakes.h"
 #include "files/lessonfile.h"
 #include "mechanisms/mechanisms.h"
@@ -33,17 +32,21 @@ class GameTest : public QObject {
 private slots:
     void experiment_data() {
         // input, by Enter, caption (none: the guide warns and nothing else happens)
-        columns<QString, bool, QString>();
-        row("by button", u"2.5"_s, false, u"6.5"_s);
-        row("by Enter, logged too", u"3"_s, true, u"7"_s);
-        row("a single blank runs", u" "_s, false, u"4"_s);
-        row("empty box, button", QString(), false, QString());
-        row("empty box, Enter", QString(), true, QString());
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<bool>("byEnter");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("by button") << u"2.5"_s << false << u"6.5"_s;
+        QTest::newRow("by Enter, logged too") << u"3"_s << true << u"7"_s;
+        QTest::newRow("a single blank runs") << u" "_s << false << u"4"_s;
+        QTest::newRow("empty box, button") << QString() << false << QString();
+        QTest::newRow("empty box, Enter") << QString() << true << QString();
     }
 
     // Level 1, index 1, rosso: the input plus 4.
     void experiment() {
-        const auto [input, byEnter, caption] = fetch<QString, bool, QString>();
+        QFETCH(QString, input);
+        QFETCH(bool, byEnter);
+        QFETCH(QString, caption);
         Rig rig;
         rig.playLevel1();
         rig.experiment(input, byEnter);
@@ -87,14 +90,19 @@ private slots:
     }
 
     void label7Travel_data() {
-        columns<float, float, int>(); // start, the movie's left, moves
+        QTest::addColumn<float>("start");
+        QTest::addColumn<float>("movieLeft");
+        QTest::addColumn<int>("moves");
         // Steps of 150 while the label is left of the movie, then it rests at 3120.
-        row("ten steps, the last onto the movie's edge", 1560.0f, 3060.0f, 11);
-        row("a movie far away does not hold the handler", 1560.0f, 1e30f, 10001);
+        QTest::newRow("ten steps, the last onto the movie's edge") << float(1560.0f) << float(3060.0f) << 11;
+        QTest::newRow("a movie far away does not hold the handler")
+            << float(1560.0f) << float(1e30f) << 10001;
     }
 
     void label7Travel() {
-        const auto [start, movieLeft, moves] = fetch<float, float, int>();
+        QFETCH(float, start);
+        QFETCH(float, movieLeft);
+        QFETCH(int, moves);
         Rig rig;
         rig.playLevel1();
         rig.world.label7 = start;
@@ -105,17 +113,18 @@ private slots:
     }
 
     void startUp_data() {
-        columns<int, QString>(); // second, colour
+        QTest::addColumn<int>("second");
+        QTest::addColumn<QString>("colour");
         // The units digit of the seconds draws the colour; 0 counts as 1.
         const char *const colours[] = {"rosso", "rosso", "blu",    "verde", "grigio",
                                        "blu",   "verde", "grigio", "rosso", "verde"};
         for (int digit = 0; digit <= 9; ++digit)
-            QTest::addRow("second %d", 50 + digit)
-                << std::tuple(50 + digit, QString::fromLatin1(colours[digit]));
+            QTest::addRow("second %d", 50 + digit) << 50 + digit << QString::fromLatin1(colours[digit]);
     }
 
     void startUp() {
-        const auto [second, colour] = fetch<int, QString>();
+        QFETCH(int, second);
+        QFETCH(QString, colour);
         Rig rig;
         rig.world.second = second;
         rig.game.Form_Activate();
@@ -134,25 +143,35 @@ private slots:
     void constants_data() {
         // New mechanism or start-up, second, C(2,4)'s draw u (every other entry draws 0, so d = 1),
         // index, every entry but C(2,4), C(2,4).
-        columns<bool, int, double, int, int, int>();
+        QTest::addColumn<bool>("newMechanism");
+        QTest::addColumn<int>("second");
+        QTest::addColumn<double>("u");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<int>("c24");
         // Start-up: t = units of the seconds, d = Int(5u) + 1, v = Int(d (t + 1) / 5) + 1, 10 or more is 5.
-        row("start-up: t 7, d 5, C(2,4) not folded", false, 27, 0.999, 1, 2, 9);
-        row("start-up: t 8, d 5 gives 10, so 5", false, 48, 0.9, 1, 2, 5);
+        QTest::newRow("start-up: t 7, d 5, C(2,4) not folded") << false << 27 << 0.999 << 1 << 2 << 9;
+        QTest::newRow("start-up: t 8, d 5 gives 10, so 5") << false << 48 << 0.9 << 1 << 2 << 5;
         // New mechanism: index = units of the seconds (0 gives 1), t = the seconds,
         // v = Int(d (t + 1) / 10) + 1; then C(2,4) folds 5 to 2, 6 to 3, 7 to 4, 8 to 2, 9 to 3.
-        row("second 0: index 1", true, 0, 0.0, 1, 1, 1);
-        row("second 17: 2 stays", true, 17, 0.0, 7, 2, 2);
-        row("second 23: 3 stays", true, 23, 0.0, 3, 3, 3);
-        row("second 36: 4 stays", true, 36, 0.0, 6, 4, 4);
-        row("second 55: 6 folds to 3", true, 55, 0.0, 5, 6, 3);
-        row("second 29, d 2: 7 folds to 4", true, 29, 0.3, 9, 4, 4);
-        row("second 34, d 2: 8 folds to 2", true, 34, 0.3, 4, 4, 2);
-        row("second 43, d 2: 9 folds to 3", true, 43, 0.3, 3, 5, 3);
-        row("second 44, d 2: 10 gives 5, folded to 2", true, 44, 0.3, 4, 5, 2);
+        QTest::newRow("second 0: index 1") << true << 0 << 0.0 << 1 << 1 << 1;
+        QTest::newRow("second 17: 2 stays") << true << 17 << 0.0 << 7 << 2 << 2;
+        QTest::newRow("second 23: 3 stays") << true << 23 << 0.0 << 3 << 3 << 3;
+        QTest::newRow("second 36: 4 stays") << true << 36 << 0.0 << 6 << 4 << 4;
+        QTest::newRow("second 55: 6 folds to 3") << true << 55 << 0.0 << 5 << 6 << 3;
+        QTest::newRow("second 29, d 2: 7 folds to 4") << true << 29 << 0.3 << 9 << 4 << 4;
+        QTest::newRow("second 34, d 2: 8 folds to 2") << true << 34 << 0.3 << 4 << 4 << 2;
+        QTest::newRow("second 43, d 2: 9 folds to 3") << true << 43 << 0.3 << 3 << 5 << 3;
+        QTest::newRow("second 44, d 2: 10 gives 5, folded to 2") << true << 44 << 0.3 << 4 << 5 << 2;
     }
 
     void constants() {
-        const auto [newMechanism, second, u, index, entry, c24] = fetch<bool, int, double, int, int, int>();
+        QFETCH(bool, newMechanism);
+        QFETCH(int, second);
+        QFETCH(double, u);
+        QFETCH(int, index);
+        QFETCH(int, entry);
+        QFETCH(int, c24);
         Rig rig;
         rig.playLevel1();
         rig.experiment(u"3"_s);
@@ -190,16 +209,20 @@ private slots:
     }
 
     void colourChoice_data() {
-        columns<QString, QString, QString>(); // colour, movie, boxes
-        row("rosso", u"rosso"_s, u"Movie /res/rosso.gif"_s, u"Boxes red all"_s);
-        row("verde", u"verde"_s, u"Movie /res/verde.gif"_s, u"Boxes green all"_s);
-        row("blu", u"blu"_s, u"Movie /res/blu.gif"_s, u"Boxes blue all"_s);
-        row("grigio", u"grigio"_s, u"Movie /res/grigio.gif"_s, u"Boxes button face all"_s);
-        row("typed text: no file, no colour", u"Rosso"_s, u"Movie "_s, QString());
+        QTest::addColumn<QString>("colour");
+        QTest::addColumn<QString>("movie");
+        QTest::addColumn<QString>("boxes");
+        QTest::newRow("rosso") << u"rosso"_s << u"Movie /res/rosso.gif"_s << u"Boxes red all"_s;
+        QTest::newRow("verde") << u"verde"_s << u"Movie /res/verde.gif"_s << u"Boxes green all"_s;
+        QTest::newRow("blu") << u"blu"_s << u"Movie /res/blu.gif"_s << u"Boxes blue all"_s;
+        QTest::newRow("grigio") << u"grigio"_s << u"Movie /res/grigio.gif"_s << u"Boxes button face all"_s;
+        QTest::newRow("typed text: no file, no colour") << u"Rosso"_s << u"Movie "_s << QString();
     }
 
     void colourChoice() {
-        const auto [colour, movie, boxes] = fetch<QString, QString, QString>();
+        QFETCH(QString, colour);
+        QFETCH(QString, movie);
+        QFETCH(QString, boxes);
         QStringList expected = {movie, u"GotoFrame 1"_s, boxes, u"focus"_s};
         expected.removeAll(QString());
         Rig rig;
@@ -224,27 +247,6 @@ private slots:
                               "Light4 /res/luciv.gif", "Light5 /res/luciv.gif", "Light6 /res/lucib.gif",
                               "Light1 /res/lucig.gif", "Light2 /res/luciv.gif", "Light3 /res/lucir.gif",
                               "Light4 /res/lucib.gif", "Light5 /res/lucig.gif", "Light6 /res/lucig.gif"}));
-    }
-
-    void gradientBands_data() {
-        // width, height, band height (width / 256, at least 1), the last band's bottom (256 bands, or the
-        // interior's bottom if lower)
-        columns<int, int, int, int>();
-        row("portrait: the last band reaches the bottom", 16200, 28800, 63, 28800);
-        row("4K, past the 16-bit range", 57600, 32400, 225, 57600);
-        row("no width", 0, 10, 1, 256);
-    }
-
-    void gradientBands() {
-        const auto [width, height, bandHeight, bottom] = fetch<int, int, int, int>();
-        const auto bands = ingranix::gradientBands(width, height);
-        QCOMPARE(int(bands.size()), 256);
-        for (int k = 0; k < 256; ++k) {
-            QCOMPARE(bands[k].top, k * bandHeight);
-            QCOMPARE(bands[k].height, k < 255 ? bandHeight : bottom - 255 * bandHeight);
-            QCOMPARE(bands[k].width, width);
-            QCOMPARE(bands[k].blue, 255 - k);
-        }
     }
 
     void randomIsUniform() {
@@ -344,10 +346,9 @@ private slots:
                       : QStringList{});
     }
 
-    void failuresAreCalm() {
-        QTemporaryDir dir;
+    // A cancelled dialog, or one that names nothing, does nothing.
+    void cancelledDialogDoesNothing() {
         Rig rig;
-        // A cancelled dialog, or one that names nothing, does nothing.
         for (const std::optional<QString> &answer :
              {std::optional<QString>(), std::optional<QString>(QString())}) {
             rig.world.chosenFile = answer;
@@ -356,21 +357,32 @@ private slots:
         }
         QCOMPARE(rig.world.calls.filter(QRegularExpression(u"^(Save|Open) "_s)).size(),
                  rig.world.calls.size());
-        // A missing file empties only the level; the colour (none yet) colours nothing, and the file is
-        // named.
-        rig.world.calls.clear();
+        QCOMPARE(rig.world.calls.size(), 4); // each dialog was asked for
+    }
+
+    // A missing file empties only the level; the colour (none yet) colours nothing, and the file is named.
+    void missingFileEmptiesOnlyTheLevel() {
+        QTemporaryDir dir;
+        Rig rig;
         rig.world.chosenFile = dir.filePath(u"perso.txt"_s);
         rig.game.apri_Click();
         QCOMPARE(rig.world.calls,
                  QStringList({u"Open Documenti(*.txt)"_s, u"Combo1 "_s, "Combo2 " + rig.world.colour,
                               u"focus"_s, u"Show"_s, u"Play search"_s, openedSpeech.arg(u"perso"_s)}));
-        // A save that cannot be written is told.
+    }
+
+    // A save that cannot be written is told.
+    void failedSaveIsTold() {
+        QTemporaryDir dir;
+        Rig rig;
         QVERIFY(QFile(dir.filePath(u"file"_s)).open(QIODevice::WriteOnly));
         rig.world.chosenFile = dir.filePath(u"file/inside"_s);
         rig.game.salva_Click();
         QVERIFY(rig.world.calls.last().startsWith(u"Speak Non sono riuscito a salvare"_s));
+    }
 
-        // The log is printed with the selectors' texts; a printer that fails is told.
+    // The log is printed with the selectors' texts; a printer that fails is told.
+    void failedPrintIsTold() {
         Rig printing;
         printing.game.Form_Activate();
         printing.playLevel1();

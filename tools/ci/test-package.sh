@@ -26,6 +26,13 @@ if [[ $# -ne 1 || ! -f "${1:-}/CMakeCache.txt" ]]; then
   exit 2
 fi
 build=$(cd "$1" && pwd)
+# The benchmarks' first-paint watcher: preloaded into a program, it ends it once its window has painted
+# (the program holds no measuring code of its own).
+firstpaint="$build/bin/ingranix-firstpaint.so"
+if [[ ! -f $firstpaint ]]; then
+  echo "test-package.sh: $firstpaint is missing (build with the benchmarks)" >&2
+  exit 2
+fi
 if [[ $(id -u) -ne 0 ]]; then
   echo "test-package.sh: must run as root (it installs the package)" >&2
   exit 2
@@ -76,13 +83,17 @@ png_is() {
 # starts <program> [wrapper...]: the program, run through the optional wrapper, paints its first
 # window on a virtual display and ends by itself. QT_QPA_PLATFORM is cleared so that the real xcb
 # plugin, the one a desktop uses, is exercised; a fresh home keeps the machine's settings out of it.
+# The first-paint watcher goes into the program alone, not into the display server: without a wrapper
+# through env, and a wrapper must pass it on itself (strace -E LD_PRELOAD=...).
 starts() {
   local program=$1
   shift
   local home status=0
   home=$(mktemp -d)
-  env -u QT_QPA_PLATFORM HOME="$home" XDG_RUNTIME_DIR="$home" INGRANIX_QUIT_AFTER_FIRST_PAINT=1 \
-    xvfb-run -a timeout -k 5 "$START_TIMEOUT" "$@" "$program" || status=$?
+  local launch=(env LD_PRELOAD="$firstpaint" "$program")
+  [[ $# -gt 0 ]] && launch=("$@" "$program")
+  env -u QT_QPA_PLATFORM HOME="$home" XDG_RUNTIME_DIR="$home" \
+    xvfb-run -a timeout -k 5 "$START_TIMEOUT" "${launch[@]}" || status=$?
   rm -rf "$home"
   [[ $status -eq 124 ]] && echo "no first paint within ${START_TIMEOUT} s"
   return "$status"
@@ -95,7 +106,8 @@ reads_resources() {
   local log status=0
   log=$(mktemp)
   # -b execve: the speech service the program starts lives on after it, and strace would wait for it.
-  starts "$1/bin/ingranix" strace -f -b execve -e trace=open,openat -o "$log" || status=$?
+  starts "$1/bin/ingranix" strace -E LD_PRELOAD="$firstpaint" -f -b execve -e trace=open,openat -o "$log" ||
+    status=$?
   if [[ $status -eq 0 ]]; then
     local folder="\"$1/share/ingranix/"
     grep -qE "${folder}(rosso|verde|blu|grigio)\.gif\".*= [0-9]+$" "$log" || { echo "no gear movie opened"; status=1; }
