@@ -3,6 +3,7 @@
 // game, at QT_SCALE_FACTOR=2 and under faults (INGRANIX_WG_FAULT=noprinter|nospeech|noresources|
 // readonlyhome|nohome|vanishing), and offscreen.
 
+#include "cuttexts.h"
 #include "windowtest.h"
 
 class WholeGameTest : public WindowTest {
@@ -56,25 +57,7 @@ private slots:
         auto *out1 = control<OutputLabel>("out1");
         const QString shown = out1->text();
         out1->setCaption(u"-0.000123456789012346"_s);
-        QStringList cut;
-        for (QWidget *widget : window_->findChildren<QWidget *>()) {
-            QString text;
-            QRect room;
-            if (auto *label = qobject_cast<QLabel *>(widget)) {
-                text = label->text();
-                room = label->contentsRect().marginsRemoved(QMargins() + label->margin());
-            } else if (auto *button = qobject_cast<QPushButton *>(widget)) {
-                QStyleOptionButton option;
-                option.initFrom(button);
-                option.text = text = button->text();
-                room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-            }
-            if (room.isEmpty() || !widget->isVisible() || isDecorative(widget))
-                continue;
-            const QSize needed = widget->fontMetrics().boundingRect(QRect(), 0, text).size();
-            if (needed.width() > room.width() || needed.height() > room.height())
-                cut << widget->objectName() + u": "_s + text;
-        }
+        const QStringList cut = cutTexts(window_.get());
         out1->setCaption(shown);
         control("Frame4")->hide();
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u"; "_s)));

@@ -3,6 +3,7 @@
 // finger hits, and the notebook beside it readable. Run (see CMakeLists.txt) on screens of 1920x1080
 // and 3840x2160, and at QT_SCALE_FACTOR=2.
 
+#include "cuttexts.h"
 #include "guide/guideagent.h"
 #include "play/game.h"
 #include "ui/machinecontrols.h"
@@ -34,29 +35,7 @@ class ZoomWindowTest : public QObject {
         window_->setZoom(zoom);
         QCoreApplication::processEvents();
     }
-    // Every text the player can see is whole, in its control's own font (as the game's own check).
-    QStringList cutTexts() {
-        QStringList cut;
-        for (QWidget *widget : window_->findChildren<QWidget *>()) {
-            QString text;
-            QRect room;
-            if (auto *label = qobject_cast<QLabel *>(widget)) {
-                text = label->text();
-                room = label->contentsRect().marginsRemoved(QMargins() + label->margin());
-            } else if (auto *button = qobject_cast<QPushButton *>(widget)) {
-                QStyleOptionButton option;
-                option.initFrom(button);
-                option.text = text = button->text();
-                room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-            }
-            if (room.isEmpty() || !widget->isVisible() || isDecorative(widget))
-                continue;
-            const QSize needed = widget->fontMetrics().boundingRect(QRect(), 0, text).size();
-            if (needed.width() > room.width() || needed.height() > room.height())
-                cut << widget->objectName() + u": "_s + text;
-        }
-        return cut;
-    }
+    QStringList cutTexts() { return windowtest::cutTexts(window_.get()); }
 
     std::unique_ptr<MainWindow> window_;
     QHash<QWidget *, QRect> designed_; // every control's rectangle at the designed size
