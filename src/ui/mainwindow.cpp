@@ -14,12 +14,10 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QDockWidget>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLibrary>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -219,6 +217,7 @@ MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
         game_->Combo1_Click();
         announceChoice(machine_.combo1);
     });
+    connect(machine_.combo1, &QComboBox::editTextChanged, this, [this] { game_->Combo1_Change(); });
     connect(machine_.combo2, &Selector::chosen, this, [this] {
         game_->Combo2_Click();
         announceChoice(machine_.combo2);
@@ -577,7 +576,7 @@ void MainWindow::refit() {
 }
 
 zoom::ViewSettings MainWindow::viewSettings() const {
-    return {zoom_, fit_, notebook_ ? notebook_->width() : notebookWidth_};
+    return {zoom_, fit_, notebook_ ? notebook_->dock()->width() : notebookWidth_};
 }
 
 void MainWindow::applyViewSettings(const zoom::ViewSettings &view) {
@@ -600,9 +599,9 @@ void MainWindow::updateMinimumSize() {
     setProperty("machineMinimumWidth", machine.width());
     centralWidget()->setMinimumSize(machine);
     int least = machine.width();
-    if (notebook_ && notebook_->isVisible())
-        least +=
-            notebook_->minimumSizeHint().width() + style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent);
+    if (notebook_ && notebook_->dock()->isVisible())
+        least += notebook_->dock()->minimumSizeHint().width() +
+                 style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent);
     setMinimumSize(least, machine.height() + menuBar()->sizeHint().height());
 }
 
@@ -650,7 +649,7 @@ void MainWindow::applyZoom(double zoom) {
         if (!machine_.image8->pixmap().isNull())
             showEmblem();
         if (notebook_)
-            QMetaObject::invokeMethod(notebook_.get(), "setZoom", Q_ARG(double, zoom));
+            notebook_->setZoom(zoom);
     }
     emit zoomChanged(zoom);
 }
@@ -768,44 +767,22 @@ void MainWindow::startUp() {
     game_->Form_Activate(); // runs once, however often it is called
 }
 
-namespace {
-
-NotebookFactory notebookFactory = nullptr;
-
-// Qt Charts and the notebook's window come with the module, so that the start pays nothing for them.
-NotebookFactory loadNotebookModule() {
-    const QDir here(QCoreApplication::applicationDirPath());
-    for (const QString &path : {here.filePath(QStringLiteral("ingranix-notebook")),
-                                here.filePath(QStringLiteral("../lib/ingranix/ingranix-notebook"))}) {
-        QLibrary module(path);
-        if (auto factory = reinterpret_cast<NotebookFactory>(module.resolve("ingranixCreateNotebook")))
-            return factory;
-    }
-    qWarning("the notebook's module is missing: the game goes on without its notebook");
-    return nullptr;
-}
-
-} // namespace
-
-void MainWindow::setNotebookFactory(NotebookFactory factory) {
-    notebookFactory = factory;
-}
-
 void MainWindow::toggleNotebook() {
     if (!notebook_) { // built on first use, so that start-up does not pay for it
-        if (!notebookFactory)
-            notebookFactory = loadNotebookModule();
-        if (!notebookFactory)
+        notebook_ = notebookLoader_.create(*game_, *board_, this);
+        if (!notebook_)
             return;
-        notebook_.reset(notebookFactory(*game_, *board_, machine_.in1, machine_.combo1, this));
-        QMetaObject::invokeMethod(notebook_.get(), "setZoom", Q_ARG(double, zoom_));
-        QMetaObject::invokeMethod(notebook_.get(), "setRememberedWidth", Q_ARG(int, notebookWidth_));
+        notebook_->setZoom(zoom_);
+        notebook_->setRememberedWidth(notebookWidth_);
+        QDockWidget *dock = notebook_->dock();
+        connect(machine_.in1, &QLineEdit::textChanged, dock,
+                [notebook = notebook_.get()](const QString &text) { notebook->setInputText(text); });
         // After the notebook's own handling of its showing and hiding: the window's least size follows
         // the zoom, and a fitted machine the room the notebook leaves.
-        connect(notebook_.get(), &QDockWidget::visibilityChanged, this, &MainWindow::updateMinimumSize,
+        connect(dock, &QDockWidget::visibilityChanged, this, &MainWindow::updateMinimumSize,
                 Qt::QueuedConnection);
     }
-    QMetaObject::invokeMethod(notebook_.get(), "toggle");
+    notebook_->toggle();
 }
 
 } // namespace ingranix

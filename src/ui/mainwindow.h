@@ -1,7 +1,7 @@
 #pragma once
 
 #include "machinewidgets.h"
-#include "notebookfactory.h"
+#include "notebookloader.h"
 #include "zoom.h"
 
 #include <QMainWindow>
@@ -45,9 +45,9 @@ public:
     Game &game() { return *game_; }
     GuideAgent &guide() { return *guide_; }
 
-    // Where the notebook's dock comes from; by default the notebook's module beside the program (or in
-    // ../lib/ingranix once installed), loaded the first time the notebook opens.
-    static void setNotebookFactory(NotebookFactory factory);
+    // Where the notebook comes from, until it first opens; by default the notebook's module beside the
+    // program (or in ../lib/ingranix once installed), loaded the first time the notebook opens.
+    void setNotebookFactory(NotebookFactory factory) { notebookLoader_.setFactory(factory); }
 
     // The view's zoom: the machine, its fonts, pictures and the notebook drawn this many times their
     // designed size. setZoom leaves "Adatta alla finestra"; setFitToWindow(true) keeps the zoom at the
@@ -120,7 +120,8 @@ private:
     std::unique_ptr<DialogFileChooser> chooser_;
     std::unique_ptr<DefaultLogPrinter> printer_;
     std::unique_ptr<Game> game_;
-    std::unique_ptr<QDockWidget> notebook_; // built when first opened; goes before the game it watches
+    NotebookLoader notebookLoader_;
+    std::unique_ptr<NotebookPanel> notebook_; // built when first opened; goes before the game it watches
     bool shownOnce_ = false;
 };
 

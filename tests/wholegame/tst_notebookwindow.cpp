@@ -420,8 +420,8 @@ private slots:
 int main(int argc, char *argv[]) {
     prepareFault();
     QApplication app(argc, argv);
-    buildNotebookHere();
     NotebookTest test;
+    test.notebookFactory = notebookBuiltHere;
     return QTest::qExec(&test, argc, argv);
 }
 
