@@ -8,8 +8,8 @@ namespace ingranix {
 
 namespace {
 
-NotebookFactory loadModule() {
-    const QDir here(QCoreApplication::applicationDirPath());
+NotebookFactory loadModule(const QString &programFolder) {
+    const QDir here(programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder);
     for (const QString &path : {here.filePath(QStringLiteral("ingranix-notebook")),
                                 here.filePath(QStringLiteral("../lib/ingranix/ingranix-notebook"))}) {
         QLibrary module(path);
@@ -24,7 +24,7 @@ NotebookFactory loadModule() {
 
 std::unique_ptr<NotebookPanel> NotebookLoader::create(Game &game, Board &board, QWidget *parent) {
     if (!factory_)
-        factory_ = loadModule();
+        factory_ = loadModule(programFolder_);
     if (!factory_)
         return nullptr;
     return std::unique_ptr<NotebookPanel>(factory_(game, board, parent));

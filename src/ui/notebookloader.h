@@ -2,6 +2,8 @@
 
 #include "notebookpanel.h"
 
+#include <QString>
+
 #include <memory>
 
 namespace ingranix {
@@ -12,6 +14,9 @@ namespace ingranix {
 // for again at the next opening; the game goes on without its notebook.
 class NotebookLoader {
 public:
+    // programFolder: where the program lies (empty: the running program's own folder).
+    explicit NotebookLoader(QString programFolder = {}) : programFolder_(std::move(programFolder)) {}
+
     void setFactory(NotebookFactory factory) { factory_ = factory; }
     // The notebook for this game, or null when there is none to build.
     std::unique_ptr<NotebookPanel> create(Game &game, Board &board, QWidget *parent);
@@ -20,6 +25,7 @@ public:
     static constexpr const char *moduleEntry = "ingranixCreateNotebook";
 
 private:
+    QString programFolder_;
     NotebookFactory factory_ = nullptr;
 };
 
