@@ -57,6 +57,7 @@ using Start = std::function<void(GuideAgent &)>;
 
 Q_DECLARE_METATYPE(Script)
 Q_DECLARE_METATYPE(Start)
+Q_DECLARE_METATYPE(double character::Pose::*)
 
 class TestGuide : public QObject {
     Q_OBJECT
@@ -232,6 +233,46 @@ private slots:
         for (const character::Animation &animation : std::as_const(model.animations))
             total += animation.durationMs();
         QCOMPARE(total, totalMs);
+    }
+
+    // Each part of a pose shows on the figure, moved by a small step; a pose met again is drawn as
+    // before, so the cache of drawn frames never hands back another pose's picture.
+    void everyPartOfAPoseShows_data() {
+        QTest::addColumn<double character::Pose::*>("part");
+        QTest::addColumn<double>("step");
+        QTest::addColumn<double>("stars"); // the circling stars shown, for the swirl to be seen
+        QTest::newRow("mouth") << &character::Pose::mouth << 0.25 << 0.0;
+        QTest::newRow("eyes") << &character::Pose::eyes << -0.25 << 0.0;
+        QTest::newRow("sparkle") << &character::Pose::sparkle << 0.25 << 0.0;
+        QTest::newRow("book") << &character::Pose::book << 0.25 << 0.0;
+        QTest::newRow("lens") << &character::Pose::lens << 0.25 << 0.0;
+        QTest::newRow("stars") << &character::Pose::stars << 0.25 << 0.0;
+        QTest::newRow("swirl") << &character::Pose::swirl << 0.05 << 1.0;
+        QTest::newRow("wand arm") << &character::Pose::rightArm << 8.0 << 0.0;
+        QTest::newRow("free arm") << &character::Pose::leftArm << 8.0 << 0.0;
+        QTest::newRow("hat") << &character::Pose::hatTilt << 8.0 << 0.0;
+        QTest::newRow("head") << &character::Pose::headTurn << 8.0 << 0.0;
+        QTest::newRow("lean") << &character::Pose::lean << 4.0 << 0.0;
+        QTest::newRow("hop") << &character::Pose::lift << 4.0 << 0.0;
+    }
+    void everyPartOfAPoseShows() {
+        QFETCH(double character::Pose::*, part);
+        QFETCH(double, step);
+        QFETCH(double, stars);
+        FigureWindow figure;
+        figure.resize(shipped_.width, shipped_.height);
+        figure.show(); // as the guide shows it: its size settled, its frames drawn once and kept
+        const auto drawn = [&figure](const character::Pose &pose) {
+            figure.setPose(pose);
+            return figure.grab().toImage();
+        };
+        character::Pose before = shipped_.rest, after;
+        before.stars = stars;
+        after = before;
+        after.*part += step;
+        const QImage first = drawn(before);
+        QVERIFY(drawn(after) != first);
+        QCOMPARE(drawn(before), first);
     }
 
     void stopAllCutsAndDrops_data() {
