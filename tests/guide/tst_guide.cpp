@@ -369,6 +369,13 @@ private slots:
         QVERIFY(qAbs(box.center().x() - centre) <= 1 || box.right() == screen.right());
         QVERIFY(box.width() > balloon->fontMetrics().horizontalAdvance("Ciao a tutti") &&
                 box.height() > 2 * balloon->fontMetrics().height());
+        // Pale yellow inside, as a comic's balloon.
+        const QImage drawn = guide->balloonWindow()->grab().toImage();
+        qsizetype pale = 0;
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                pale += drawn.pixelColor(x, y) == QColor(255, 255, 225);
+        QVERIFY2(pale > drawn.width() * drawn.height() / 3, qPrintable(QString::number(pale)));
         // The wizard's robe and the balloon's tail are in their windows' shapes, the corners are not.
         QVERIFY(figure->mask().contains(QPoint(figure->width() / 2, figure->height() * 3 / 4)));
         QVERIFY(balloon->mask().contains(QPoint(centre - box.x(), above ? box.height() - 3 : 2)));

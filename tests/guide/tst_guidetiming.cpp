@@ -124,6 +124,9 @@ private slots:
         QTest::newRow("a long glide: 900 ms at most")
             << QStringList{"0 show", "1000 moveTo 2000,0"}
             << u"0 show | 300 idle | 1000 moveTo 2000,0 | 1900 idle"_s;
+        QTest::newRow("a glide from where it stands: 300 pixels up")
+            << QStringList{"0 moveTo 100,400", "0 show", "1000 moveTo 100,100"}
+            << u"0 moveTo 100,400 | 0 idle | 0 show | 300 idle | 1000 moveTo 100,100 | 1360 idle"_s;
         QTest::newRow("moved while hidden: at once")
             << QStringList{"0 moveTo 50,60"} << u"0 moveTo 50,60 | 0 idle"_s;
         QTest::newRow("an animation: its frames")
