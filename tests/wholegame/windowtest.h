@@ -73,10 +73,6 @@ inline QString resourceFolder() {
     return failing ? scratch().filePath(u"resources"_s) : QCoreApplication::applicationDirPath();
 }
 
-inline QString resource(const char *name) {
-    return QCoreApplication::applicationDirPath() + u'/' + QLatin1String(name);
-}
-
 inline double residentMiB() {
     QFile statm(u"/proc/self/statm"_s);
     const QList<QByteArray> fields =
