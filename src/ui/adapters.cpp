@@ -2,6 +2,7 @@
 
 #include "files/logprintout.h"
 #include "machinecontrols.h"
+#include "machinesurface.h"
 #include "mainwindow.h"
 #include "movieplayer.h"
 #include "twips.h"
@@ -48,7 +49,7 @@ float WidgetBoard::label7Left() const {
 
 void WidgetBoard::setLabel7Left(float twips) {
     w_.label7Left_ = twips;
-    w_.label7_->move(twipsToPixels(twips, w_.zoom_), w_.label7_->y());
+    w_.label7_->move(machineOrigin(w_.label7_).x() + twipsToPixels(twips, w_.zoom_), w_.label7_->y());
 }
 
 QString WidgetBoard::levelText() const {
@@ -138,7 +139,7 @@ void MovieControl::play() {
     w_.shock1_->play();
 }
 float MovieControl::left() const {
-    return float(pixelsToTwips(w_.shock1_->x(), w_.zoom_));
+    return float(pixelsToTwips(w_.shock1_->x() - machineOrigin(w_.shock1_).x(), w_.zoom_));
 }
 
 int SystemClock::seconds() const {

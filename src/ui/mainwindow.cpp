@@ -543,7 +543,7 @@ QSize MainWindow::machineSize(double zoom) {
 }
 
 void MainWindow::place(QWidget *widget, QRect twips) {
-    widget->setGeometry(twipsRect(twips, zoom_));
+    widget->setGeometry(twipsRect(twips, zoom_).translated(machineOrigin(widget)));
     placed_.push_back({widget, twips, 0});
 }
 
@@ -606,6 +606,7 @@ void MainWindow::applyZoom(double zoom) {
     zoom_ = zoom;
     setProperty("machineWidth", machineSize(zoom).width());
     if (changed) {
+        static_cast<MachineSurface *>(centralWidget())->setZoom(zoom);
         for (const Placed &entry : placed_) {
             QWidget *widget = entry.widget;
             if (!widget)
@@ -621,7 +622,7 @@ void MainWindow::applyZoom(double zoom) {
             // the room the panel has below them.
             if (zoom >= 1.5 && qobject_cast<QComboBox *>(widget))
                 pixels.setHeight(std::max(pixels.height(), touchHeight));
-            widget->setGeometry(pixels);
+            widget->setGeometry(pixels.translated(machineOrigin(widget)));
             if (entry.points > 0) {
                 QFont font = widget->font();
                 font.setPointSizeF(entry.points * zoom);
@@ -637,7 +638,6 @@ void MainWindow::applyZoom(double zoom) {
             findChild<QPushButton *>(QString::fromLatin1(name))->setStyleSheet(commandButtonRules(zoom));
         for (Selector *selector : {combo1_, combo2_})
             selector->setLeastRowHeight(zoom >= 1.5 ? touchHeight : 0);
-        static_cast<MachineSurface *>(centralWidget())->setZoom(zoom);
         guide_->setScale(zoom);
         for (int i = 0; i < 6; ++i)
             if (!lightDesigns_[i].isNull())

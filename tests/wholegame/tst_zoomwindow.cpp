@@ -7,6 +7,7 @@
 #include "guide/guideagent.h"
 #include "play/game.h"
 #include "ui/machinecontrols.h"
+#include "ui/machinesurface.h"
 #include "ui/mainwindow.h"
 #include "ui/twips.h"
 
@@ -36,6 +37,32 @@ class ZoomWindowTest : public QObject {
         QCoreApplication::processEvents();
     }
     QStringList cutTexts() { return windowtest::cutTexts(window_.get()); }
+    // A control's rectangle from the machine's own corner, wherever the machine lies in the window.
+    static QRect inMachine(const QWidget *widget) {
+        return widget->geometry().translated(-machineOrigin(widget));
+    }
+    // Empty when the machine lies centred in the window's interior, within two pixels each way (or at
+    // its corner, where it is larger); else what is off. Frame2's right edge and List1's bottom edge
+    // are the machine's own.
+    QString offCentre() {
+        const QSize room = window_->centralWidget()->size();
+        const QSize machine = MainWindow::machineSize(window_->zoom());
+        const int right = control("Frame2")->geometry().right() + 1;
+        const int bottom = control("List1")->geometry().bottom() + 1;
+        const int left = right - machine.width(), top = bottom - machine.height();
+        // Its middle on the room's, or its corner on the room's where it is the larger.
+        auto centred = [](int from, int length, int across) {
+            return length >= across ? std::abs(from) <= 2 : std::abs(2 * from + length - across) <= 4;
+        };
+        if (centred(left, machine.width(), room.width()) && centred(top, machine.height(), room.height()))
+            return {};
+        return u"machine at %1,%2 %3x%4 in %5x%6"_s.arg(left)
+            .arg(top)
+            .arg(machine.width())
+            .arg(machine.height())
+            .arg(room.width())
+            .arg(room.height());
+    }
 
     std::unique_ptr<MainWindow> window_;
     QHash<QWidget *, QRect> designed_; // every control's rectangle at the designed size
@@ -50,7 +77,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(window_->game().started(), 10000);
         control<QAction>("Nascondi")->trigger();
         for (QWidget *widget : window_->centralWidget()->findChildren<QWidget *>()) {
-            designed_.insert(widget, widget->geometry());
+            designed_.insert(widget, inMachine(widget));
             designedPoints_.insert(widget, widget->font().pointSizeF());
         }
     }
@@ -100,7 +127,7 @@ private slots:
             zoomTo(zoom);
         control<QAction>("dimensioneOriginale")->trigger();
         for (auto it = designed_.cbegin(); it != designed_.cend(); ++it) {
-            QCOMPARE(it.key()->geometry(), it.value());
+            QCOMPARE(inMachine(it.key()), it.value());
             QCOMPARE(it.key()->font().pointSizeF(), designedPoints_.value(it.key()));
         }
     }
@@ -119,7 +146,7 @@ private slots:
         int checked = 0;
         for (auto it = designed_.cbegin(); it != designed_.cend(); ++it) {
             QWidget *widget = it.key();
-            const QRect was = it.value(), now = widget->geometry();
+            const QRect was = it.value(), now = inMachine(widget);
             // The machine's own controls, not the parts Qt builds inside them.
             if (widget->objectName().isEmpty() || widget->objectName().startsWith(u"qt_"_s) ||
                 (widget->parentWidget() && qobject_cast<QComboBox *>(widget->parentWidget())))
@@ -142,6 +169,8 @@ private slots:
         }
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u"; "_s)));
         QVERIFY(checked >= 30); // the frames, bars, boxes, labels, lights, buttons and selectors
+        // A machine smaller than the window lies in its middle at a fixed zoom too.
+        QVERIFY2(offCentre().isEmpty(), qPrintable(offCentre()));
     }
 
     void picturesDrawnForTheScreen_data() {
@@ -199,8 +228,8 @@ private slots:
 
     void fittedMachineFillsTheWindow() {
         // Fitted, the machine takes the window's whole height or width, within a few percent, and
-        // overflows neither; every control a finger hits is at least 40 pixels high, and so are the
-        // rows of the selectors' lists.
+        // overflows neither; it lies in the middle of the room, the leftover even on both sides; every
+        // control a finger hits is at least 40 pixels high, and so are the rows of the selectors' lists.
         control<QAction>("adatta")->trigger();
         QTRY_VERIFY(window_->fitsWindow());
         const QSize room = window_->centralWidget()->size();
@@ -211,6 +240,7 @@ private slots:
                                 .arg(machine.height())
                                 .arg(room.width())
                                 .arg(room.height())));
+        QVERIFY2(offCentre().isEmpty(), qPrintable(offCentre()));
         for (const char *name : touched)
             QVERIFY2(control(name)->height() >= 40, name);
         auto *combo = control<QComboBox>("Combo2");
