@@ -646,6 +646,10 @@ void MainWindow::applyZoom(double zoom) {
             showEmblem();
         if (notebook_)
             QMetaObject::invokeMethod(notebook_.get(), "setZoom", Q_ARG(double, zoom));
+        // Fitted, the menus follow the room of the machine and the menu bar together, which the menus'
+        // own size leaves as it is: a taller menu bar must not refit the machine, and the menus again.
+        const QSize room = centralWidget()->size() + QSize(0, menuBar()->height());
+        zoomMenus(menuBar(), fit_ ? zoom::fitting(room, machineSize()) : zoom);
     }
     emit zoomChanged(zoom);
 }

@@ -253,6 +253,59 @@ private slots:
         window_->setFitToWindow(false);
     }
 
+    void menusReadAtTheZoom_data() {
+        QTest::addColumn<double>("zoom");
+        QTest::addColumn<double>("times"); // the desktop's own size
+        QTest::newRow("half: the desktop's size") << 0.5 << 1.0;
+        QTest::newRow("designed: the desktop's font") << 1.0 << 1.0;
+        QTest::newRow("twice") << 2.0 << 2.0;
+        QTest::newRow("four times") << 4.0 << 4.0;
+    }
+    void menusReadAtTheZoom() {
+        // The menu bar and every menu grow with the zoom, for a finger and for the back row, never
+        // below the desktop's size; at 100% they have the desktop's font itself.
+        QFETCH(double, zoom);
+        QFETCH(double, times);
+        QMenuBar *bar = window_->menuBar();
+        const int designedHeight = bar->sizeHint().height();
+        zoomTo(zoom);
+        QList<QWidget *> menus{bar};
+        for (const char *name : {"file", "istruzioni", "Assmenu", "vista"})
+            menus << control<QMenu>(name);
+        for (QWidget *menu : menus) {
+            QCOMPARE(menu->font().pointSizeF(), QApplication::font(menu).pointSizeF() * times);
+            QCOMPARE(menu->testAttribute(Qt::WA_SetFont), times != 1.0);
+        }
+        QVERIFY2(bar->sizeHint().height() >= designedHeight * times * 0.75,
+                 qPrintable(u"%1 at 100%%, %2 now"_s.arg(designedHeight).arg(bar->sizeHint().height())));
+    }
+
+    void selectorArrowAtTheZoom_data() {
+        QTest::addColumn<double>("zoom");
+        QTest::newRow("twice") << 2.0;
+        QTest::newRow("four times") << 4.0;
+    }
+    void selectorArrowAtTheZoom() {
+        // The drop-down glyph is drawn at the zoom: white ink covering at least half of the designed
+        // glyph (about 8 by 4.5 pixels) times the zoom, in the arrow's room.
+        QFETCH(double, zoom);
+        zoomTo(zoom);
+        auto *combo = control<QComboBox>("Combo2");
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        option.editable = combo->isEditable();
+        const QRect arrow =
+            combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, combo);
+        const QImage shown = combo->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const qreal ratio = shown.devicePixelRatio();
+        int ink = 0;
+        for (int y = int(arrow.top() * ratio); y < int((arrow.bottom() + 1) * ratio); ++y)
+            for (int x = int(arrow.left() * ratio); x < int((arrow.right() + 1) * ratio); ++x)
+                ink += shown.pixelColor(x, y).red() > 200 && shown.pixelColor(x, y).green() > 200;
+        const double designed = 8 * 4.5 / 2 * zoom * zoom * ratio * ratio;
+        QVERIFY2(ink >= designed / 2, qPrintable(u"%1 pixels of ink, %2 designed"_s.arg(ink).arg(designed)));
+    }
+
     void touchableFromOneAndAHalf_data() {
         QTest::addColumn<double>("zoom");
         QTest::newRow("150%") << 1.5;
@@ -275,6 +328,7 @@ private slots:
 
     void fitFollowsTheWindowAndTheNotebook() {
         window_->setFitToWindow(true);
+        QTest::qWait(100); // the menu bar takes the fitted zoom's font, and the machine the room left
         const double whole = window_->zoom();
         const QRect screen = window_->screen()->availableGeometry();
         window_->resize(screen.width() * 2 / 3, screen.height() * 2 / 3);
