@@ -123,7 +123,7 @@ void WidgetBoard::setLightPicture(int light, const QString &path) {
     }
     // A picture file gone missing leaves the light as it was rather than blank.
     if (!picture.isNull())
-        w_.showLight(light - 1, picture);
+        w_.showLight(light - 1, picture, path);
 }
 
 void MovieControl::setMovie(const QString &path) {

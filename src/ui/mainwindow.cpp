@@ -3,6 +3,7 @@
 #include "adapters.h"
 #include "announcer.h"
 #include "guide/guideagent.h"
+#include "largerpicture.h"
 #include "machinecontrols.h"
 #include "machinesurface.h"
 #include "mechanisms/settingnames.h"
@@ -641,7 +642,7 @@ void MainWindow::applyZoom(double zoom) {
         guide_->setScale(zoom);
         for (int i = 0; i < 6; ++i)
             if (!lightDesigns_[i].isNull())
-                showLight(i, lightDesigns_[i]);
+                showLight(i, lightDesigns_[i], lightPaths_[i]);
         if (!frame4_->findChild<QLabel *>(QStringLiteral("Image8"))->pixmap().isNull())
             showEmblem();
         if (notebook_)
@@ -654,18 +655,20 @@ void MainWindow::applyZoom(double zoom) {
     emit zoomChanged(zoom);
 }
 
-QPixmap MainWindow::zoomed(const QPixmap &design) const {
+QPixmap MainWindow::zoomed(const QPixmap &design, const QPixmap &larger) const {
     if (zoom_ == 1.0 || design.isNull())
         return design;
     const qreal ratio = devicePixelRatioF();
-    QPixmap drawn = design.scaled(design.size() * zoom_ * ratio / design.devicePixelRatio(),
-                                  Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QPixmap drawn = (larger.isNull() ? design : larger)
+                        .scaled(design.size() * zoom_ * ratio / design.devicePixelRatio(),
+                                Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     drawn.setDevicePixelRatio(ratio);
     return drawn;
 }
 
-void MainWindow::showLight(int index, const QPixmap &design) {
+void MainWindow::showLight(int index, const QPixmap &design, const QString &path) {
     lightDesigns_[index] = design;
+    lightPaths_[index] = path;
     if (zoom_ == 1.0) {
         lights_[index]->setPixmap(design);
         return;
@@ -675,7 +678,8 @@ void MainWindow::showLight(int index, const QPixmap &design) {
         QStringLiteral("light %1 %2 %3").arg(design.cacheKey()).arg(zoom_).arg(devicePixelRatioF());
     QPixmap drawn;
     if (!QPixmapCache::find(key, &drawn)) {
-        drawn = zoomed(design);
+        // Beyond 100%, drawn down from the larger picture beside the file, when there is one.
+        drawn = zoomed(design, zoom_ > 1.0 && !path.isEmpty() ? QPixmap(largerPicturePath(path)) : QPixmap());
         QPixmapCache::insert(key, drawn);
     }
     lights_[index]->setPixmap(drawn);
@@ -761,10 +765,11 @@ void MainWindow::showEvent(QShowEvent *event) {
 void MainWindow::startUp() {
     // Decoding a picture loads Qt's picture plugins, which the first sight of the machine need not
     // wait for; a light that already ticked keeps its picture.
-    const QPixmap design(QStringLiteral(":/ingranix/design-light.gif"));
+    const QString path = QStringLiteral(":/ingranix/design-light.gif");
+    const QPixmap design(path);
     for (int i = 0; i < 6; ++i)
         if (lights_[i]->pixmap().isNull())
-            showLight(i, design);
+            showLight(i, design, path);
     game_->Form_Activate(); // runs once, however often it is called
 }
 

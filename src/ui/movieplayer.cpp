@@ -1,5 +1,8 @@
 #include "movieplayer.h"
 
+#include "largerpicture.h"
+
+#include <QFileInfo>
 #include <QMovie>
 #include <QPainter>
 #include <QTimer>
@@ -34,24 +37,65 @@ void MoviePlayer::setMovie(const QString &path) {
     movie_ = nullptr;
     frameCount_ = 0;
     path_ = path;
+    shown_.clear();
+    larger_.clear();
+    designed_ = QSize();
     if (path.isEmpty()) {
         update();
         return;
     }
+    movie_ = open(path);
+    if (movie_) {
+        shown_ = path;
+        designed_ = movie_->currentPixmap().size();
+        frameCount_ = std::max(movie_->frameCount(), 0);
+        if (const QString larger = largerPicturePath(path); QFileInfo::exists(larger))
+            larger_ = larger;
+        chooseFile();
+    }
+    update();
+}
 
-    auto *candidate = new QMovie(path, QByteArray(), this);
+QMovie *MoviePlayer::open(const QString &file) {
+    auto *candidate = new QMovie(file, QByteArray(), this);
     // Frames are read one at a time as they are shown: a cached movie would hold every frame in
     // memory for the whole game.
     candidate->setCacheMode(QMovie::CacheNone);
     if (!candidate->isValid() || !candidate->jumpToFrame(0) || candidate->currentPixmap().isNull()) {
         delete candidate;
-        update();
+        return nullptr;
+    }
+    connect(candidate, &QMovie::frameChanged, this, qOverload<>(&QWidget::update));
+    return candidate;
+}
+
+void MoviePlayer::chooseFile() {
+    if (!movie_ || larger_.isEmpty())
+        return;
+    // Larger when the frame, fitted whole into the player, is drawn larger than its own pixels.
+    const QSize fitted = designed_.scaled(size(), Qt::KeepAspectRatio);
+    const bool shownLarger = fitted.width() > designed_.width() || fitted.height() > designed_.height();
+    const QString wanted = shownLarger ? larger_ : path_;
+    if (wanted == shown_)
+        return;
+    // A larger file that cannot be read leaves the movie as it is: the same frames, only softer.
+    QMovie *next = open(wanted);
+    if (!next) {
+        if (wanted == larger_)
+            larger_.clear();
         return;
     }
-    movie_ = candidate;
-    frameCount_ = std::max(movie_->frameCount(), 0);
-    connect(movie_, &QMovie::frameChanged, this, qOverload<>(&QWidget::update));
+    const int frame = movie_->currentFrameNumber();
+    delete movie_;
+    movie_ = next;
+    shown_ = wanted;
+    // The play goes on from the same frame: its timer steps whichever file is shown.
+    showFrame(frame);
     update();
+}
+
+void MoviePlayer::resizeEvent(QResizeEvent *) {
+    chooseFile();
 }
 
 void MoviePlayer::setBackgroundColor(qint32 bgr) {
