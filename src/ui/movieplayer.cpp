@@ -36,6 +36,7 @@ void MoviePlayer::setMovie(const QString &path) {
     delete movie_;
     movie_ = nullptr;
     frameCount_ = 0;
+    shownFrame_ = QPixmap();
     path_ = path;
     shown_.clear();
     larger_.clear();
@@ -89,6 +90,7 @@ void MoviePlayer::chooseFile() {
     delete movie_;
     movie_ = next;
     shown_ = wanted;
+    shownFrame_ = QPixmap();
     // The play goes on from the same frame: its timer steps whichever file is shown.
     showFrame(frame);
     update();
@@ -101,6 +103,7 @@ void MoviePlayer::resizeEvent(QResizeEvent *) {
 void MoviePlayer::setBackgroundColor(qint32 bgr) {
     const auto value = quint32(bgr);
     background_ = QColor(int(value & 0xff), int((value >> 8) & 0xff), int((value >> 16) & 0xff));
+    shownFrame_ = QPixmap();
     update();
 }
 
@@ -167,18 +170,44 @@ void MoviePlayer::rest() {
 
 void MoviePlayer::paintEvent(QPaintEvent *) {
     QPainter painter(this);
-    painter.fillRect(rect(), background_);
-    if (!movie_)
+    if (!movie_) {
+        painter.fillRect(rect(), background_);
         return;
-    const QPixmap frame = movie_->currentPixmap();
-    if (frame.isNull() || width() <= 0 || height() <= 0)
+    }
+    const QPixmap frame = shownFrame();
+    if (frame.isNull() || width() <= 0 || height() <= 0) {
+        painter.fillRect(rect(), background_);
         return;
-    // Scaled to fit whole, keeping its proportions, centred on the background colour.
+    }
+    // Scaled to fit whole, keeping its proportions, centred on the background colour, which fills
+    // only what the frame leaves: on a whiteboard the frame covers a million pixels.
     const QSize fitted = frame.size().scaled(size(), Qt::KeepAspectRatio);
     QRect target(QPoint(0, 0), fitted);
     target.moveCenter(rect().center());
+    for (const QRect &band : QRegion(rect()).subtracted(target))
+        painter.fillRect(band, background_);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawPixmap(target, frame);
+}
+
+QPixmap MoviePlayer::shownFrame() {
+    // The frames come with an alpha channel (the parts a frame leaves unchanged are transparent in
+    // the file); drawn scaled, a frame already laid on the background needs no blending. Made once a
+    // frame, not at every paint.
+    const int number = movie_->currentFrameNumber();
+    if (shownFrame_.isNull() || shownFrameNumber_ != number) {
+        const QPixmap frame = movie_->currentPixmap();
+        if (frame.hasAlphaChannel()) {
+            QImage laid(frame.size(), QImage::Format_RGB32);
+            laid.fill(background_);
+            QPainter(&laid).drawPixmap(0, 0, frame);
+            shownFrame_ = QPixmap::fromImage(std::move(laid));
+        } else {
+            shownFrame_ = frame;
+        }
+        shownFrameNumber_ = number;
+    }
+    return shownFrame_;
 }
 
 } // namespace ingranix

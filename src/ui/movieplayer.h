@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPixmap>
 #include <QWidget>
 
 class QMovie;
@@ -47,6 +48,7 @@ private:
     void showFrame(int index);         // 0-based; steps forward from the shown frame, rewinding if needed
     void advance();                    // one step of play(): the next frame, or back to rest after the last
     void rest();
+    QPixmap shownFrame(); // the movie's current frame laid on the background colour
 
     QString path_;
     QColor background_{Qt::black};
@@ -56,6 +58,8 @@ private:
     QString shown_;               // the file movie_ plays
     QString larger_;              // the larger movie beside path_; empty when there is none
     QSize designed_;              // the size of the movie's own frames
+    QPixmap shownFrame_;          // the frame last shown, laid on the background colour
+    int shownFrameNumber_ = -1;
 };
 
 } // namespace ingranix
