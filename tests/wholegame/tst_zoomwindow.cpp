@@ -383,6 +383,23 @@ private slots:
         const QSize machine = MainWindow::machineSize(window_->zoom());
         QVERIFY(machine.width() <= left.width() + 1 && machine.height() <= left.height() + 1);
         QVERIFY(dock->geometry().left() >= machine.width());
+        // The player's own prediction shows what a child typed, a sign, digits and a point, whole,
+        // beside the model's prediction for the number in the input box.
+        auto *mine = dock->findChild<QLineEdit *>(u"miaPrevisione"_s);
+        dock->findChild<QLineEdit *>(u"modello"_s)->setText(u"se(x < 1; ?; x - 1)"_s);
+        control<QLineEdit>("in1")->setText(u"1234567"_s);
+        mine->setText(u"-1234.5"_s);
+        QTRY_VERIFY(!dock->findChild<QLabel *>(u"previsione"_s)->text().isEmpty());
+        window_->resizeDocks({dock}, {0}, Qt::Horizontal); // as narrow as the notebook goes
+        QTest::qWait(50);
+        QStyleOptionFrame frame;
+        frame.initFrom(mine);
+        const int room = mine->style()->subElementRect(QStyle::SE_LineEditContents, &frame, mine).width();
+        const int typed = mine->fontMetrics().horizontalAdvance(mine->text());
+        QVERIFY2(room >= typed, qPrintable(u"%1 pixels for %2"_s.arg(room).arg(typed)));
+        mine->clear();
+        dock->findChild<QLineEdit *>(u"modello"_s)->clear();
+        control<QLineEdit>("in1")->setText(u" "_s);
         control<QAction>("quaderno")->trigger();
         QTRY_COMPARE(window_->zoom(), whole);
         window_->setFitToWindow(false);
