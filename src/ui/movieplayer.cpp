@@ -33,8 +33,9 @@ MoviePlayer::~MoviePlayer() = default;
 
 void MoviePlayer::setMovie(const QString &path) {
     stepTimer_->stop();
-    delete movie_;
-    movie_ = nullptr;
+    delete own_;
+    delete largerMovie_;
+    own_ = largerMovie_ = movie_ = nullptr;
     frameCount_ = 0;
     shownFrame_ = QPixmap();
     path_ = path;
@@ -45,7 +46,7 @@ void MoviePlayer::setMovie(const QString &path) {
         update();
         return;
     }
-    movie_ = open(path);
+    movie_ = own_ = open(path);
     if (movie_) {
         shown_ = path;
         designed_ = movie_->currentPixmap().size();
@@ -79,15 +80,16 @@ void MoviePlayer::chooseFile() {
     const QString wanted = shownLarger ? larger_ : path_;
     if (wanted == shown_)
         return;
+    // Both files stay open once read, so that a zoom going back and forth across 100% only switches.
     // A larger file that cannot be read leaves the movie as it is: the same frames, only softer.
-    QMovie *next = open(wanted);
+    if (shownLarger && !largerMovie_)
+        largerMovie_ = open(larger_);
+    QMovie *next = shownLarger ? largerMovie_ : own_;
     if (!next) {
-        if (wanted == larger_)
-            larger_.clear();
+        larger_.clear();
         return;
     }
     const int frame = movie_->currentFrameNumber();
-    delete movie_;
     movie_ = next;
     shown_ = wanted;
     shownFrame_ = QPixmap();

@@ -52,13 +52,15 @@ private:
 
     QString path_;
     QColor background_{Qt::black};
-    QMovie *movie_ = nullptr;
-    QTimer *stepTimer_ = nullptr; // single-shot, runs only while playing
-    int frameCount_ = 0;          // 0 when the format does not tell
-    QString shown_;               // the file movie_ plays
-    QString larger_;              // the larger movie beside path_; empty when there is none
-    QSize designed_;              // the size of the movie's own frames
-    QPixmap shownFrame_;          // the frame last shown, laid on the background colour
+    QMovie *movie_ = nullptr;       // the one shown: own_ or largerMovie_
+    QMovie *own_ = nullptr;         // the movie's own file
+    QMovie *largerMovie_ = nullptr; // the larger file, once it was needed
+    QTimer *stepTimer_ = nullptr;   // single-shot, runs only while playing
+    int frameCount_ = 0;            // 0 when the format does not tell
+    QString shown_;                 // the file movie_ plays
+    QString larger_;                // the larger movie beside path_; empty when there is none
+    QSize designed_;                // the size of the movie's own frames
+    QPixmap shownFrame_;            // the frame last shown, laid on the background colour
     int shownFrameNumber_ = -1;
 };
 
