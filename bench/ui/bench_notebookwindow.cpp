@@ -36,10 +36,10 @@ private:
 };
 
 std::unique_ptr<MainWindow> NotebookWindowBench::windowWith(int experiments) {
-    MainWindow::setNotebookFactory(
-        [](Game &game, const Board &board, QLineEdit *in1, QComboBox *combo1,
-           QWidget *parent) -> QDockWidget * { return new NotebookDock(game, board, in1, combo1, parent); });
     auto window = std::make_unique<MainWindow>(QCoreApplication::applicationDirPath());
+    window->setNotebookFactory([](Game &game, Board &board, QWidget *parent) -> NotebookPanel * {
+        return new NotebookDock(game, board, parent);
+    });
     window->setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get()))

@@ -160,6 +160,10 @@ void Game::Combo1_Click() {
     tellSettingsChanged();
 }
 
+void Game::Combo1_Change() {
+    tellSettingsChanged();
+}
+
 void Game::Combo2_Click() {
     countUp(colourChoiceCount_);
     if (colourChoiceCount_ == 1)

@@ -28,6 +28,8 @@ public:
     void exp_Click();
     void in1_KeyPress(int keyCode); // 13 (Enter) runs an experiment
     void Combo1_Click();
+    // The level selector's text changed, typed or chosen: the level the game reads is that text.
+    void Combo1_Change();
     void Combo2_Click();
     void Command1_Click();
     void Timer1_Timer();

@@ -3,7 +3,6 @@
 #include "files/logprintout.h"
 #include "machinecontrols.h"
 #include "machinesurface.h"
-#include "mainwindow.h"
 #include "movieplayer.h"
 #include "twips.h"
 
@@ -19,55 +18,55 @@
 namespace ingranix {
 
 QString WidgetBoard::in1Text() const {
-    return w_.in1_->text();
+    return w_.in1->text();
 }
 void WidgetBoard::setIn1Text(const QString &text) {
-    w_.in1_->setText(text);
+    w_.in1->setText(text);
 }
 void WidgetBoard::focusIn1() {
-    w_.in1_->setFocus(Qt::OtherFocusReason);
+    w_.in1->setFocus(Qt::OtherFocusReason);
 }
 QString WidgetBoard::out1Caption() const {
-    return w_.out1_->text();
+    return w_.out1->text();
 }
 void WidgetBoard::setOut1Caption(const QString &caption) {
-    w_.out1_->setCaption(caption);
+    w_.out1->setCaption(caption);
 }
 void WidgetBoard::setLabel7(const QString &caption) {
-    w_.label7_->setText(caption);
+    w_.label7->setText(caption);
 }
 
 void WidgetBoard::setLabel7ColourFromIn1() {
-    QPalette palette = w_.label7_->palette();
+    QPalette palette = w_.label7->palette();
     palette.setColor(QPalette::WindowText, in1Background_);
-    w_.label7_->setPalette(palette);
+    w_.label7->setPalette(palette);
 }
 
 float WidgetBoard::label7Left() const {
-    return w_.label7Left_;
+    return label7Left_;
 }
 
 void WidgetBoard::setLabel7Left(float twips) {
-    w_.label7Left_ = twips;
-    w_.label7_->move(machineOrigin(w_.label7_).x() + twipsToPixels(twips, w_.zoom_), w_.label7_->y());
+    label7Left_ = twips;
+    w_.label7->move(machineOrigin(w_.label7).x() + twipsToPixels(twips, view_.zoom()), w_.label7->y());
 }
 
 QString WidgetBoard::levelText() const {
-    return w_.combo1_->currentText();
+    return w_.combo1->currentText();
 }
 void WidgetBoard::setLevelText(const QString &text) {
-    w_.combo1_->setEditText(text);
+    w_.combo1->setEditText(text);
 }
 QString WidgetBoard::colourText() const {
-    return w_.combo2_->currentText();
+    return w_.combo2->currentText();
 }
 void WidgetBoard::setColourText(const QString &text) {
-    w_.combo2_->setEditText(text);
+    w_.combo2->setEditText(text);
 }
 
 void WidgetBoard::setFrameCaptions(const QString &caption) {
-    w_.frame1_->setTitle(caption);
-    w_.frame2_->setTitle(caption);
+    w_.frame1->setTitle(caption);
+    w_.frame2->setTitle(caption);
 }
 
 QColor WidgetBoard::colourOf(BoxColour colour) {
@@ -93,23 +92,23 @@ void WidgetBoard::paintBox(QWidget *box, const QColor &background) {
 void WidgetBoard::setBoxColour(BoxColour colour, bool all) {
     const QColor background = colourOf(colour);
     in1Background_ = background;
-    paintBox(w_.in1_, background);
-    paintBox(w_.out1_, background);
+    paintBox(w_.in1, background);
+    paintBox(w_.out1, background);
     if (all) {
-        paintBox(w_.in2_, background);
-        paintBox(w_.out2_, background);
+        paintBox(w_.in2, background);
+        paintBox(w_.out2, background);
     }
 }
 
 void WidgetBoard::appendLogLine(const QString &line) {
-    w_.list1_->addItem(line);
+    w_.list1->addItem(line);
 }
 void WidgetBoard::clearLog() {
-    w_.list1_->clear();
+    w_.list1->clear();
 }
 void WidgetBoard::replaceLog(const QStringList &lines) {
-    w_.list1_->clear();
-    w_.list1_->addItems(lines); // one insertion for the whole list, not one per line
+    w_.list1->clear();
+    w_.list1->addItems(lines); // one insertion for the whole list, not one per line
 }
 
 void WidgetBoard::setLightPicture(int light, const QString &path) {
@@ -123,23 +122,23 @@ void WidgetBoard::setLightPicture(int light, const QString &path) {
     }
     // A picture file gone missing leaves the light as it was rather than blank.
     if (!picture.isNull())
-        w_.showLight(light - 1, picture, path);
+        view_.showLight(light - 1, picture, path);
 }
 
 void MovieControl::setMovie(const QString &path) {
-    w_.shock1_->setMovie(path);
+    shock1_.setMovie(path);
 }
 void MovieControl::setBackgroundColor(qint32 bgr) {
-    w_.shock1_->setBackgroundColor(bgr);
+    shock1_.setBackgroundColor(bgr);
 }
 void MovieControl::gotoFrame(int frame) {
-    w_.shock1_->gotoFrame(frame);
+    shock1_.gotoFrame(frame);
 }
 void MovieControl::play() {
-    w_.shock1_->play();
+    shock1_.play();
 }
 float MovieControl::left() const {
-    return float(pixelsToTwips(w_.shock1_->x() - machineOrigin(w_.shock1_).x(), w_.zoom_));
+    return float(pixelsToTwips(shock1_.x() - machineOrigin(&shock1_).x(), view_.zoom()));
 }
 
 int SystemClock::seconds() const {

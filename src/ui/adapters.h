@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filedialogs.h"
+#include "machinewidgets.h"
 #include "play/interfaces.h"
 
 #include <QColor>
@@ -9,12 +10,10 @@ class QWidget;
 
 namespace ingranix {
 
-class MainWindow;
-
 // The game's view of the window's controls.
 class WidgetBoard : public Board {
 public:
-    explicit WidgetBoard(MainWindow &window) : w_(window) {}
+    WidgetBoard(const MachineWidgets &machine, MachineView &view) : w_(machine), view_(view) {}
 
     QString in1Text() const override;
     void setIn1Text(const QString &text) override;
@@ -40,13 +39,15 @@ public:
     static void paintBox(QWidget *box, const QColor &background);
 
 private:
-    MainWindow &w_;
+    const MachineWidgets &w_;
+    MachineView &view_;
     QColor in1Background_{Qt::white};
+    float label7Left_ = 1560.0f; // twips, as the machine lays Label7 out
 };
 
 class MovieControl : public Movie {
 public:
-    explicit MovieControl(MainWindow &window) : w_(window) {}
+    MovieControl(MoviePlayer &shock1, const MachineView &view) : shock1_(shock1), view_(view) {}
     void setMovie(const QString &path) override;
     void setBackgroundColor(qint32 bgr) override;
     void gotoFrame(int frame) override;
@@ -54,7 +55,8 @@ public:
     float left() const override;
 
 private:
-    MainWindow &w_;
+    MoviePlayer &shock1_;
+    const MachineView &view_;
 };
 
 class SystemClock : public Clock {

@@ -15,12 +15,10 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QDockWidget>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLibrary>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -197,8 +195,9 @@ MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
     setProperty("machineMinimumWidth", machineSize().width());
 
     guide_ = std::make_unique<GuideAgent>();
-    board_ = std::make_unique<WidgetBoard>(*this);
-    movie_ = std::make_unique<MovieControl>(*this);
+    MachineView &view = *this;
+    board_ = std::make_unique<WidgetBoard>(machine_, view);
+    movie_ = std::make_unique<MovieControl>(*machine_.shock1, view);
     clock_ = std::make_unique<SystemClock>();
     random_ = std::make_unique<FixedSequenceRandom>();
     chooser_ = std::make_unique<DialogFileChooser>(this);
@@ -210,24 +209,24 @@ MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
         }};
     game_ = std::make_unique<Game>(services);
 
-    connect(findChild<QPushButton *>(QStringLiteral("exp")), &QPushButton::clicked, this,
-            [this] { game_->exp_Click(); });
-    connect(findChild<QPushButton *>(QStringLiteral("Command1")), &QPushButton::clicked, this,
-            [this] { game_->Command1_Click(); });
-    connect(in1_, &QLineEdit::returnPressed, this, [this] { game_->in1_KeyPress(13); });
+    connect(machine_.exp, &QPushButton::clicked, this, [this] { game_->exp_Click(); });
+    connect(machine_.command1, &QPushButton::clicked, this, [this] { game_->Command1_Click(); });
+    connect(machine_.in1, &QLineEdit::returnPressed, this, [this] { game_->in1_KeyPress(13); });
     // The choice is said after the game has moved the keyboard to the input box: a screen reader
     // speaks the newest thing, and the choice is what the player must hear.
-    connect(combo1_, &Selector::chosen, this, [this] {
+    connect(machine_.combo1, &Selector::chosen, this, [this] {
         game_->Combo1_Click();
-        announceChoice(combo1_);
+        announceChoice(machine_.combo1);
     });
-    connect(combo2_, &Selector::chosen, this, [this] {
+    connect(machine_.combo1, &QComboBox::editTextChanged, this, [this] { game_->Combo1_Change(); });
+    connect(machine_.combo2, &Selector::chosen, this, [this] {
         game_->Combo2_Click();
-        announceChoice(combo2_);
+        announceChoice(machine_.combo2);
     });
     // Enter in a selector runs nothing, but hands the keyboard to the input box, where Enter does.
-    for (Selector *selector : {combo1_, combo2_})
-        connect(selector, &Selector::enterPressed, this, [this] { in1_->setFocus(Qt::OtherFocusReason); });
+    for (Selector *selector : {machine_.combo1, machine_.combo2})
+        connect(selector, &Selector::enterPressed, this,
+                [this] { machine_.in1->setFocus(Qt::OtherFocusReason); });
     connect(timer1_, &QTimer::timeout, this, [this] { game_->Timer1_Timer(); });
     timer1_->start();
 }
@@ -296,14 +295,14 @@ QLabel *MainWindow::makeLight(QWidget *parent, const char *name, QRect twips) {
 
 void MainWindow::buildMachine(QWidget *surface) {
     // Label7 has no window of its own in the machine: it lies beneath the frames and the movie.
-    label7_ = makeLabel(surface, "Label7", QStringLiteral("In"), QRect(1560, 2880, 255, 300));
-    label7_->setFont(panelFont(12));
+    machine_.label7 = makeLabel(surface, "Label7", QStringLiteral("In"), QRect(1560, 2880, 255, 300));
+    machine_.label7->setFont(panelFont(12));
 
-    frame1_ = makeFrame(surface, "Frame1", QStringLiteral("Frame1"), QRect(240, 2400, 2415, 2175));
-    shock1_ = new MoviePlayer(surface);
-    shock1_->setObjectName(QStringLiteral("shock1"));
-    place(shock1_, QRect(3000, 720, 4815, 3615));
-    frame2_ = makeFrame(surface, "Frame2", QStringLiteral("Frame1"), QRect(8160, 2400, 2415, 2175));
+    machine_.frame1 = makeFrame(surface, "Frame1", QStringLiteral("Frame1"), QRect(240, 2400, 2415, 2175));
+    machine_.shock1 = new MoviePlayer(surface);
+    machine_.shock1->setObjectName(QStringLiteral("shock1"));
+    place(machine_.shock1, QRect(3000, 720, 4815, 3615));
+    machine_.frame2 = makeFrame(surface, "Frame2", QStringLiteral("Frame1"), QRect(8160, 2400, 2415, 2175));
 
     const struct {
         const char *name;
@@ -319,64 +318,68 @@ void MainWindow::buildMachine(QWidget *surface) {
         markDecorative(shape);
         shape->lower();
     }
-    label7_->lower();
-    markDecorative(label7_); // always covered: by the input frame at rest, by the movie after a trip
+    machine_.label7->lower();
+    markDecorative(machine_.label7); // always covered: by the input frame at rest, by the movie after a trip
 
     const QFont bigFont = panelFont(36);
-    in1_ = new QLineEdit(QStringLiteral(" "), frame1_);
-    in1_->setObjectName(QStringLiteral("in1"));
-    place(in1_, QRect(240, 360, 1935, 1410));
-    in1_->setAlignment(Qt::AlignCenter);
-    in1_->setFont(bigFont);
-    WidgetBoard::paintBox(in1_, Qt::white);
-    QLabel *label1 = makeLabel(frame1_, "Label1", QStringLiteral("input"), QRect(720, 1800, 615, 300));
+    machine_.in1 = new QLineEdit(QStringLiteral(" "), machine_.frame1);
+    machine_.in1->setObjectName(QStringLiteral("in1"));
+    place(machine_.in1, QRect(240, 360, 1935, 1410));
+    machine_.in1->setAlignment(Qt::AlignCenter);
+    machine_.in1->setFont(bigFont);
+    WidgetBoard::paintBox(machine_.in1, Qt::white);
+    QLabel *label1 =
+        makeLabel(machine_.frame1, "Label1", QStringLiteral("input"), QRect(720, 1800, 615, 300));
     label1->setFont(panelFont(12));
     setRoleColour(label1, QPalette::WindowText, red);
-    in2_ = new QLineEdit(QStringLiteral(" "), frame1_);
-    in2_->setObjectName(QStringLiteral("in2"));
-    place(in2_, QRect(1080, 1440, 1095, 375));
-    in2_->hide();
-    QLabel *lbl2 = makeLabel(frame1_, "lbl2", QStringLiteral("input/2"), QRect(120, 1440, 720, 300));
+    machine_.in2 = new QLineEdit(QStringLiteral(" "), machine_.frame1);
+    machine_.in2->setObjectName(QStringLiteral("in2"));
+    place(machine_.in2, QRect(1080, 1440, 1095, 375));
+    machine_.in2->hide();
+    QLabel *lbl2 = makeLabel(machine_.frame1, "lbl2", QStringLiteral("input/2"), QRect(120, 1440, 720, 300));
     lbl2->hide();
 
-    out1_ = new OutputLabel(bigFont, frame2_);
-    out1_->setObjectName(QStringLiteral("out1"));
-    place(out1_, QRect(240, 480, 1935, 1215));
-    out1_->setAlignment(Qt::AlignCenter);
-    WidgetBoard::paintBox(out1_, Qt::white);
-    QLabel *label4 = makeLabel(frame2_, "Label4", QStringLiteral("output"), QRect(720, 1800, 795, 300));
+    machine_.out1 = new OutputLabel(bigFont, machine_.frame2);
+    machine_.out1->setObjectName(QStringLiteral("out1"));
+    place(machine_.out1, QRect(240, 480, 1935, 1215));
+    machine_.out1->setAlignment(Qt::AlignCenter);
+    WidgetBoard::paintBox(machine_.out1, Qt::white);
+    QLabel *label4 =
+        makeLabel(machine_.frame2, "Label4", QStringLiteral("output"), QRect(720, 1800, 795, 300));
     label4->setFont(panelFont(12));
     setRoleColour(label4, QPalette::WindowText, red);
-    QLabel *lbl4 = makeLabel(frame2_, "lbl4", QStringLiteral("output/2"), QRect(120, 1440, 885, 300));
+    QLabel *lbl4 = makeLabel(machine_.frame2, "lbl4", QStringLiteral("output/2"), QRect(120, 1440, 885, 300));
     lbl4->hide();
-    out2_ = makeLabel(frame2_, "out2", QString(), QRect(1200, 1320, 1095, 375));
-    WidgetBoard::paintBox(out2_, Qt::white);
-    out2_->hide();
+    machine_.out2 = makeLabel(machine_.frame2, "out2", QString(), QRect(1200, 1320, 1095, 375));
+    WidgetBoard::paintBox(machine_.out2, Qt::white);
+    machine_.out2->hide();
 
-    list1_ = new QListWidget(surface);
-    list1_->setObjectName(QStringLiteral("List1"));
-    place(list1_, QRect(2760, 7920, 4335, 495));
-    list1_->setFont(panelFont(18));
-    list1_->hide();
-    for (QWidget *neverShown : std::initializer_list<QWidget *>{in2_, lbl2, lbl4, out2_, list1_})
+    machine_.list1 = new QListWidget(surface);
+    machine_.list1->setObjectName(QStringLiteral("List1"));
+    place(machine_.list1, QRect(2760, 7920, 4335, 495));
+    machine_.list1->setFont(panelFont(18));
+    machine_.list1->hide();
+    for (QWidget *neverShown :
+         std::initializer_list<QWidget *>{machine_.in2, lbl2, lbl4, machine_.out2, machine_.list1})
         markDecorative(neverShown);
 }
 
 void MainWindow::buildControlPanel(QWidget *surface) {
-    frame3_ =
+    machine_.frame3 =
         makeFrame(surface, "Frame3", QStringLiteral("Quadro di comando"), QRect(2040, 4680, 6495, 3015));
-    QPushButton *exp = makeButton(frame3_, "exp", QStringLiteral("esperimento"), QRect(720, 1200, 2175, 615));
-    QPushButton *command1 =
-        makeButton(frame3_, "Command1", QStringLiteral("    nuovo meccanismo         di calcolo"),
+    QPushButton *exp = machine_.exp =
+        makeButton(machine_.frame3, "exp", QStringLiteral("esperimento"), QRect(720, 1200, 2175, 615));
+    QPushButton *command1 = machine_.command1 =
+        makeButton(machine_.frame3, "Command1", QStringLiteral("    nuovo meccanismo         di calcolo"),
                    QRect(3600, 1200, 2175, 615));
     // The caption's blanks wrap it onto two lines on the original button; here the break is explicit.
     command1->setText(QStringLiteral("nuovo meccanismo\ndi calcolo"));
     exp->setStyleSheet(commandButtonRules());
     command1->setStyleSheet(commandButtonRules());
-    combo1_ = makeSelector(frame3_, "Combo1", QStringLiteral("                Livello"), textsOf(levelNames),
-                           QRect(720, 2040, 2175, 315));
-    combo2_ = makeSelector(frame3_, "Combo2", QStringLiteral("           ingranaggi"),
-                           textsOf(gearColourNames), QRect(3600, 2040, 2175, 315));
+    machine_.combo1 = makeSelector(machine_.frame3, "Combo1", QStringLiteral("                Livello"),
+                                   textsOf(levelNames), QRect(720, 2040, 2175, 315));
+    machine_.combo2 = makeSelector(machine_.frame3, "Combo2", QStringLiteral("           ingranaggi"),
+                                   textsOf(gearColourNames), QRect(3600, 2040, 2175, 315));
 
     const struct {
         const char *name;
@@ -384,52 +387,54 @@ void MainWindow::buildControlPanel(QWidget *surface) {
     } lights[] = {{"Image1", 720},  {"Image2", 1680}, {"Image3", 3360},
                   {"Image4", 2520}, {"Image5", 4320}, {"Image6", 5160}};
     for (int i = 0; i < 6; ++i)
-        lights_[i] = makeLight(frame3_, lights[i].name, QRect(lights[i].left, 480, 570, 570));
+        machine_.lights[i] = makeLight(machine_.frame3, lights[i].name, QRect(lights[i].left, 480, 570, 570));
 
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(200);
 
-    setTabOrder(combo1_, command1);
+    setTabOrder(machine_.combo1, command1);
     setTabOrder(command1, exp);
-    setTabOrder(exp, in1_);
-    setTabOrder(in1_, out1_);
-    setTabOrder(out1_, combo2_);
+    setTabOrder(exp, machine_.in1);
+    setTabOrder(machine_.in1, machine_.out1);
+    setTabOrder(machine_.out1, machine_.combo2);
 }
 
 void MainWindow::buildAboutPanel(QWidget *surface) {
-    frame4_ =
+    machine_.frame4 =
         new PanelFrame(QStringLiteral("Informazioni"),
                        {QColor(255, 192, 128), QColor(128, 128, 128), 2, QPoint(10, 2), QColor()}, surface);
-    frame4_->setObjectName(QStringLiteral("Frame4"));
-    place(frame4_, QRect(2760, 1080, 5535, 3255));
+    machine_.frame4->setObjectName(QStringLiteral("Frame4"));
+    place(machine_.frame4, QRect(2760, 1080, 5535, 3255));
 
     // A flat button drawn as the design's boxed "X", so that the keyboard reaches it too.
-    label6_ = new QPushButton(QStringLiteral("X"), frame4_);
-    label6_->setObjectName(QStringLiteral("Label6"));
-    place(label6_, QRect(5160, 120, 285, 360));
-    label6_->setFont(panelFont(12));
-    label6_->setFlat(true);
-    label6_->setCursor(Qt::PointingHandCursor);
-    label6_->setStyleSheet(QStringLiteral("QPushButton { color: rgb(255,0,0); background: transparent;"
-                                          " border: 1px solid black; padding: 0px; }"
-                                          "QPushButton:focus { border-style: dashed; }"));
-    connect(label6_, &QPushButton::clicked, this, &MainWindow::Label6_Click);
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), frame4_);
+    machine_.label6 = new QPushButton(QStringLiteral("X"), machine_.frame4);
+    machine_.label6->setObjectName(QStringLiteral("Label6"));
+    place(machine_.label6, QRect(5160, 120, 285, 360));
+    machine_.label6->setFont(panelFont(12));
+    machine_.label6->setFlat(true);
+    machine_.label6->setCursor(Qt::PointingHandCursor);
+    machine_.label6->setStyleSheet(
+        QStringLiteral("QPushButton { color: rgb(255,0,0); background: transparent;"
+                       " border: 1px solid black; padding: 0px; }"
+                       "QPushButton:focus { border-style: dashed; }"));
+    connect(machine_.label6, &QPushButton::clicked, this, &MainWindow::Label6_Click);
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), machine_.frame4);
     escape->setContext(Qt::WidgetWithChildrenShortcut);
     connect(escape, &QShortcut::activated, this, &MainWindow::Label6_Click);
 
-    QLabel *emblem = makeLabel(frame4_, "Image8", QString(), QRect(0, 240, 1095, 1095));
+    machine_.image8 = makeLabel(machine_.frame4, "Image8", QString(), QRect(0, 240, 1095, 1095));
     // Fitted whole rather than stretched, so the machine keeps its shape in the square box.
-    emblem->setAlignment(Qt::AlignCenter);
+    machine_.image8->setAlignment(Qt::AlignCenter);
 
     const struct {
         const char *name;
         const char *text;
         QRect twips;
         QColor ink; // invalid: the palette's text colour
+        bool bold = false;
     } labels[] = {
-        {"lblTitle", "Ingranix", {1080, 480, 1485, 195}, Qt::black},
+        {"lblTitle", "Ingranix", {1080, 480, 1485, 195}, Qt::black, true},
         {"lblVersion", "Versione del 4/11/04", {1050, 780, 1515, 195}, {}},
         {"lblDescription",
          "Gioco didattico sul concetto di modello",
@@ -438,27 +443,26 @@ void MainWindow::buildAboutPanel(QWidget *surface) {
         {"lblDisclaimer", "Ideato e realizzato dal gruppo Ingranix", {1080, 1440, 3015, 195}, Qt::black},
         {"Label5", "Con la collaborazione di", {1680, 1800, 1920, 195}, {}}, // wider, likewise
         {"Label3", "insegnanti e alunni delle nostre scuole", {960, 2160, 3000, 195}, {}},
-        // The web-site label stays empty: the game has no address of its own to show.
-        {"Label2", "", {840, 2640, 3615, 495}, QColor(255, 128, 0)},
     };
     for (const auto &entry : labels) {
-        QLabel *label = makeLabel(frame4_, entry.name, QString::fromUtf8(entry.text), entry.twips);
+        QLabel *label = makeLabel(machine_.frame4, entry.name, QString::fromUtf8(entry.text), entry.twips);
         if (entry.ink.isValid())
             setRoleColour(label, QPalette::WindowText, entry.ink);
-        label->setFont(panelFont(8, false));
+        label->setFont(panelFont(8, entry.bold));
     }
-    auto *label2 = findChild<QLabel *>(QStringLiteral("Label2"));
+    // The web-site label stays empty: the game has no address of its own to show.
+    QLabel *label2 = makeLabel(machine_.frame4, "Label2", QString(), QRect(840, 2640, 3615, 495));
+    setRoleColour(label2, QPalette::WindowText, QColor(255, 128, 0));
     label2->setFont(panelFont(18));
     markDecorative(label2);
-    findChild<QLabel *>(QStringLiteral("lblTitle"))->setFont(panelFont(8));
 
-    auto *line1 = new QFrame(frame4_);
+    auto *line1 = new QFrame(machine_.frame4);
     line1->setObjectName(QStringLiteral("Line1"));
     place(line1, QRect(0, 2520, 5520, int(twipsPerPixel))); // one pixel high at the designed size
     setRoleColour(line1, QPalette::Window, QColor(128, 128, 128));
     markDecorative(line1);
 
-    frame4_->hide();
+    machine_.frame4->hide();
 }
 
 void MainWindow::buildMenus() {
@@ -473,7 +477,7 @@ void MainWindow::buildMenus() {
     QMenu *file = bar->addMenu(QStringLiteral("file"));
     file->setObjectName(QStringLiteral("file"));
     // F10 opens the menu bar, as on most desktops, for players who cannot use the mouse.
-    auto *keys = new MenuBarKeys(bar, in1_);
+    auto *keys = new MenuBarKeys(bar, machine_.in1);
     connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
             [keys, file] { keys->open(file->menuAction()); });
     // The desktop's usual keys, so a teacher finds save, open, print and quit where they expect.
@@ -508,11 +512,10 @@ void MainWindow::buildMenus() {
     notebook->setShortcut(Qt::Key_F2);
     connect(notebook, &QAction::triggered, this, &MainWindow::toggleNotebook);
 
-    buildViewMenu(bar);
-    keys->watch(bar->findChild<QMenu *>(QStringLiteral("vista")));
+    keys->watch(buildViewMenu(bar));
 }
 
-void MainWindow::buildViewMenu(QMenuBar *bar) {
+QMenu *MainWindow::buildViewMenu(QMenuBar *bar) {
     QMenu *view = bar->addMenu(QStringLiteral("Vista"));
     view->setObjectName(QStringLiteral("vista"));
     view->setAccessibleName(view->title());
@@ -537,6 +540,7 @@ void MainWindow::buildViewMenu(QMenuBar *bar) {
     QAction *fit = addItem("adatta", "Adatta alla finestra", {}, [this](bool on) { setFitToWindow(on); });
     fit->setCheckable(true);
     connect(this, &MainWindow::zoomChanged, fit, [this, fit] { fit->setChecked(fit_); });
+    return view;
 }
 
 QSize MainWindow::machineSize(double zoom) {
@@ -573,7 +577,7 @@ void MainWindow::refit() {
 }
 
 zoom::ViewSettings MainWindow::viewSettings() const {
-    return {zoom_, fit_, notebook_ ? notebook_->width() : notebookWidth_};
+    return {zoom_, fit_, notebook_ ? notebook_->dock()->width() : notebookWidth_};
 }
 
 void MainWindow::applyViewSettings(const zoom::ViewSettings &view) {
@@ -596,9 +600,9 @@ void MainWindow::updateMinimumSize() {
     setProperty("machineMinimumWidth", machine.width());
     centralWidget()->setMinimumSize(machine);
     int least = machine.width();
-    if (notebook_ && notebook_->isVisible())
-        least +=
-            notebook_->minimumSizeHint().width() + style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent);
+    if (notebook_ && notebook_->dock()->isVisible())
+        least += notebook_->dock()->minimumSizeHint().width() +
+                 style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent);
     setMinimumSize(least, machine.height() + menuBar()->sizeHint().height());
 }
 
@@ -613,8 +617,8 @@ void MainWindow::applyZoom(double zoom) {
             if (!widget)
                 continue;
             QRect twips = entry.twips;
-            if (widget == label7_)
-                twips.moveLeft(int(std::lround(label7Left_)));
+            if (widget == machine_.label7)
+                twips.moveLeft(int(std::lround(board_->label7Left())));
             QRect pixels = twipsRect(twips, zoom);
             // The style widens the selectors' arrows by it, as they take their new size.
             if (qobject_cast<QComboBox *>(widget))
@@ -627,30 +631,31 @@ void MainWindow::applyZoom(double zoom) {
             if (entry.points > 0) {
                 QFont font = widget->font();
                 font.setPointSizeF(entry.points * zoom);
-                if (widget == out1_)
-                    out1_->setDesignFont(font);
+                if (widget == machine_.out1)
+                    machine_.out1->setDesignFont(font);
                 else
                     widget->setFont(font);
             }
             if (auto *frame = qobject_cast<PanelFrame *>(widget))
                 frame->setZoom(zoom);
         }
-        for (const char *name : {"exp", "Command1"})
-            findChild<QPushButton *>(QString::fromLatin1(name))->setStyleSheet(commandButtonRules(zoom));
-        for (Selector *selector : {combo1_, combo2_})
+        for (QPushButton *button : {machine_.exp, machine_.command1})
+            button->setStyleSheet(commandButtonRules(zoom));
+        for (Selector *selector : {machine_.combo1, machine_.combo2})
             selector->setLeastRowHeight(zoom >= 1.5 ? touchHeight : 0);
         guide_->setScale(zoom);
         for (int i = 0; i < 6; ++i)
             if (!lightDesigns_[i].isNull())
                 showLight(i, lightDesigns_[i], lightPaths_[i]);
-        if (!frame4_->findChild<QLabel *>(QStringLiteral("Image8"))->pixmap().isNull())
+        if (!machine_.image8->pixmap().isNull())
             showEmblem();
-        if (notebook_)
-            QMetaObject::invokeMethod(notebook_.get(), "setZoom", Q_ARG(double, zoom));
         // Fitted, the menus follow the room of the machine and the menu bar together, which the menus'
         // own size leaves as it is: a taller menu bar must not refit the machine, and the menus again.
+        // Before the notebook, so that it is laid out once for both.
         const QSize room = centralWidget()->size() + QSize(0, menuBar()->height());
         zoomMenus(menuBar(), fit_ ? zoom::fitting(room, machineSize()) : zoom);
+        if (notebook_)
+            notebook_->setZoom(zoom);
     }
     emit zoomChanged(zoom);
 }
@@ -670,7 +675,7 @@ void MainWindow::showLight(int index, const QPixmap &design, const QString &path
     lightDesigns_[index] = design;
     lightPaths_[index] = path;
     if (zoom_ == 1.0) {
-        lights_[index]->setPixmap(design);
+        machine_.lights[index]->setPixmap(design);
         return;
     }
     // The lights swap five times a second: each picture is drawn once per zoom.
@@ -682,11 +687,11 @@ void MainWindow::showLight(int index, const QPixmap &design, const QString &path
         drawn = zoomed(design, zoom_ > 1.0 && !path.isEmpty() ? QPixmap(largerPicturePath(path)) : QPixmap());
         QPixmapCache::insert(key, drawn);
     }
-    lights_[index]->setPixmap(drawn);
+    machine_.lights[index]->setPixmap(drawn);
 }
 
 void MainWindow::showEmblem() {
-    auto *emblem = frame4_->findChild<QLabel *>(QStringLiteral("Image8"));
+    QLabel *emblem = machine_.image8;
     if (!emblem->pixmap().isNull() && emblem->property("drawnAtZoom").toDouble() == zoom_)
         return;
     // Drawn from its source at the size shown; zoomed, for the screen's own pixels too, so that it
@@ -708,45 +713,44 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event) {
 void MainWindow::informazioni_Click() {
     // The emblem is decoded when the panel first shows, not while the game starts.
     showEmblem();
-    frame4_->show();
-    frame4_->raise();
-    label6_->setFocus(Qt::OtherFocusReason); // keyboard and screen reader land in the panel
+    machine_.frame4->show();
+    machine_.frame4->raise();
+    machine_.label6->setFocus(Qt::OtherFocusReason); // keyboard and screen reader land in the panel
 }
 
 void MainWindow::Label6_Click() {
-    frame4_->hide();
-    in1_->setFocus(Qt::OtherFocusReason);
+    machine_.frame4->hide();
+    machine_.in1->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::describeForScreenReaders() {
     // Screen readers announce these, in the player's language.
+    const MachineWidgets &m = machine_;
     const struct {
-        const char *name;
+        QWidget *widget;
         const char *accessibleName;
         const char *description;
     } controls[] = {
-        {"in1", "input", "Scrivi qui il numero da dare alla macchina, poi premi Invio"},
+        {m.in1, "input", "Scrivi qui il numero da dare alla macchina, poi premi Invio"},
         // Spoken after every experiment: the name alone, the explanation lies with the frame.
-        {"out1", "output", ""},
-        {"exp", "esperimento", "Dai il numero alla macchina e guarda il risultato"},
-        {"Command1", "nuovo meccanismo di calcolo", "La macchina sceglie un nuovo calcolo nascosto"},
-        {"Combo1", "Livello", "Scegli il livello dei calcoli, da Livello1 a Livello4"},
-        {"Combo2", "Colore degli ingranaggi",
+        {m.out1, "output", ""},
+        {m.exp, "esperimento", "Dai il numero alla macchina e guarda il risultato"},
+        {m.command1, "nuovo meccanismo di calcolo", "La macchina sceglie un nuovo calcolo nascosto"},
+        {m.combo1, "Livello", "Scegli il livello dei calcoli, da Livello1 a Livello4"},
+        {m.combo2, "Colore degli ingranaggi",
          "Scegli il colore degli ingranaggi: ogni colore fa un calcolo diverso"},
-        {"shock1", "ingranaggi della macchina", "Gli ingranaggi girano a ogni esperimento"},
-        {"Frame1", "ingresso della macchina", "Qui si scrive il numero da dare alla macchina"},
-        {"Frame2", "uscita della macchina",
+        {m.shock1, "ingranaggi della macchina", "Gli ingranaggi girano a ogni esperimento"},
+        {m.frame1, "ingresso della macchina", "Qui si scrive il numero da dare alla macchina"},
+        {m.frame2, "uscita della macchina",
          "Qui la macchina mostra il risultato; un punto interrogativo vuol dire calcolo impossibile"},
-        {"Frame3", "Quadro di comando", "I comandi della macchina"},
-        {"Frame4", "Informazioni", "Informazioni sul gioco"},
-        {"Label6", "chiudi", "Chiude le informazioni"},
-        {"Image8", "emblema di Ingranix", "Una macchina con ingranaggi e luci colorate"},
+        {m.frame3, "Quadro di comando", "I comandi della macchina"},
+        {m.frame4, "Informazioni", "Informazioni sul gioco"},
+        {m.label6, "chiudi", "Chiude le informazioni"},
+        {m.image8, "emblema di Ingranix", "Una macchina con ingranaggi e luci colorate"},
     };
     for (const auto &entry : controls) {
-        if (QWidget *widget = findChild<QWidget *>(QString::fromLatin1(entry.name))) {
-            widget->setAccessibleName(QString::fromUtf8(entry.accessibleName));
-            widget->setAccessibleDescription(QString::fromUtf8(entry.description));
-        }
+        entry.widget->setAccessibleName(QString::fromUtf8(entry.accessibleName));
+        entry.widget->setAccessibleDescription(QString::fromUtf8(entry.description));
     }
 }
 
@@ -768,49 +772,27 @@ void MainWindow::startUp() {
     const QString path = QStringLiteral(":/ingranix/design-light.gif");
     const QPixmap design(path);
     for (int i = 0; i < 6; ++i)
-        if (lights_[i]->pixmap().isNull())
+        if (machine_.lights[i]->pixmap().isNull())
             showLight(i, design, path);
     game_->Form_Activate(); // runs once, however often it is called
 }
 
-namespace {
-
-NotebookFactory notebookFactory = nullptr;
-
-// Qt Charts and the notebook's window come with the module, so that the start pays nothing for them.
-NotebookFactory loadNotebookModule() {
-    const QDir here(QCoreApplication::applicationDirPath());
-    for (const QString &path : {here.filePath(QStringLiteral("ingranix-notebook")),
-                                here.filePath(QStringLiteral("../lib/ingranix/ingranix-notebook"))}) {
-        QLibrary module(path);
-        if (auto factory = reinterpret_cast<NotebookFactory>(module.resolve("ingranixCreateNotebook")))
-            return factory;
-    }
-    qWarning("the notebook's module is missing: the game goes on without its notebook");
-    return nullptr;
-}
-
-} // namespace
-
-void MainWindow::setNotebookFactory(NotebookFactory factory) {
-    notebookFactory = factory;
-}
-
 void MainWindow::toggleNotebook() {
     if (!notebook_) { // built on first use, so that start-up does not pay for it
-        if (!notebookFactory)
-            notebookFactory = loadNotebookModule();
-        if (!notebookFactory)
+        notebook_ = notebookLoader_.create(*game_, *board_, this);
+        if (!notebook_)
             return;
-        notebook_.reset(notebookFactory(*game_, *board_, in1_, combo1_, this));
-        QMetaObject::invokeMethod(notebook_.get(), "setZoom", Q_ARG(double, zoom_));
-        QMetaObject::invokeMethod(notebook_.get(), "setRememberedWidth", Q_ARG(int, notebookWidth_));
+        notebook_->setZoom(zoom_);
+        notebook_->setRememberedWidth(notebookWidth_);
+        QDockWidget *dock = notebook_->dock();
+        connect(machine_.in1, &QLineEdit::textChanged, dock,
+                [notebook = notebook_.get()](const QString &text) { notebook->setInputText(text); });
         // After the notebook's own handling of its showing and hiding: the window's least size follows
         // the zoom, and a fitted machine the room the notebook leaves.
-        connect(notebook_.get(), &QDockWidget::visibilityChanged, this, &MainWindow::updateMinimumSize,
+        connect(dock, &QDockWidget::visibilityChanged, this, &MainWindow::updateMinimumSize,
                 Qt::QueuedConnection);
     }
-    QMetaObject::invokeMethod(notebook_.get(), "toggle");
+    notebook_->toggle();
 }
 
 } // namespace ingranix

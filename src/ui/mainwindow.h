@@ -1,6 +1,7 @@
 #pragma once
 
-#include "notebookfactory.h"
+#include "machinewidgets.h"
+#include "notebookloader.h"
 #include "zoom.h"
 
 #include <QMainWindow>
@@ -14,30 +15,27 @@ class QDockWidget;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 class QTimer;
-class QFrame;
+class QMenu;
 class QMenuBar;
 
 namespace ingranix {
 
 class Game;
-class MoviePlayer;
 class GuideAgent;
 class WidgetBoard;
 class MovieControl;
 class SystemClock;
-class DialogFileChooser;
 class DefaultLogPrinter;
+class DialogFileChooser;
 class FixedSequenceRandom;
 class Announcer;
-class OutputLabel;
 class Selector;
 
 // The Ingranix window: lays out the machine, the control panel, the about panel and the menus in
 // twips, and hands every event to the game.
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, private MachineView {
     Q_OBJECT
 public:
     // resourceFolder: where the pictures, movies and the guide character lie.
@@ -47,14 +45,14 @@ public:
     Game &game() { return *game_; }
     GuideAgent &guide() { return *guide_; }
 
-    // Where the notebook's dock comes from; by default the notebook's module beside the program (or in
-    // ../lib/ingranix once installed), loaded the first time the notebook opens.
-    static void setNotebookFactory(NotebookFactory factory);
+    // Where the notebook comes from, until it first opens; by default the notebook's module beside the
+    // program (or in ../lib/ingranix once installed), loaded the first time the notebook opens.
+    void setNotebookFactory(NotebookFactory factory) { notebookLoader_.setFactory(factory); }
 
     // The view's zoom: the machine, its fonts, pictures and the notebook drawn this many times their
     // designed size. setZoom leaves "Adatta alla finestra"; setFitToWindow(true) keeps the zoom at the
     // largest at which the machine, and the notebook when open, fit the window.
-    double zoom() const { return zoom_; }
+    double zoom() const override { return zoom_; }
     bool fitsWindow() const { return fit_; }
     void setZoom(double zoom);
     void setFitToWindow(bool fit);
@@ -71,9 +69,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    friend class WidgetBoard;
-    friend class MovieControl;
-
     void buildMachine(QWidget *surface);
     void buildControlPanel(QWidget *surface);
     void buildAboutPanel(QWidget *surface);
@@ -94,10 +89,10 @@ private:
     void applyZoom(double zoom);
     void refit();
     void updateMinimumSize();
-    void buildViewMenu(QMenuBar *bar);
+    QMenu *buildViewMenu(QMenuBar *bar);
     // A picture drawn at the zoom, for this screen; from `larger` (see largerpicture.h) when given.
     QPixmap zoomed(const QPixmap &design, const QPixmap &larger = {}) const;
-    void showLight(int index, const QPixmap &design, const QString &path = {}); // path: design's file
+    void showLight(int index, const QPixmap &design, const QString &path) override;
     void showEmblem();
 
     // A control laid out in twips, with its designed font size (0 or less: a font sized in pixels, kept).
@@ -115,24 +110,9 @@ private:
 
     QString resourceFolder_;
 
-    QGroupBox *frame1_ = nullptr;
-    QGroupBox *frame2_ = nullptr;
-    QGroupBox *frame3_ = nullptr;
-    QGroupBox *frame4_ = nullptr;
-    QLineEdit *in1_ = nullptr;
-    QLineEdit *in2_ = nullptr;
-    OutputLabel *out1_ = nullptr;
-    QLabel *out2_ = nullptr;
-    QLabel *label7_ = nullptr;
-    QPushButton *label6_ = nullptr;
-    Selector *combo1_ = nullptr;
-    Selector *combo2_ = nullptr;
-    QListWidget *list1_ = nullptr;
-    QLabel *lights_[6] = {};
+    MachineWidgets machine_;
     QTimer *timer1_ = nullptr;
-    MoviePlayer *shock1_ = nullptr;
     Announcer *announcer_ = nullptr;
-    float label7Left_ = 1560.0f;
 
     std::unique_ptr<GuideAgent> guide_;
     std::unique_ptr<WidgetBoard> board_;
@@ -142,7 +122,8 @@ private:
     std::unique_ptr<DialogFileChooser> chooser_;
     std::unique_ptr<DefaultLogPrinter> printer_;
     std::unique_ptr<Game> game_;
-    std::unique_ptr<QDockWidget> notebook_; // built when first opened; goes before the game it watches
+    NotebookLoader notebookLoader_;
+    std::unique_ptr<NotebookPanel> notebook_; // built when first opened; goes before the game it watches
     bool shownOnce_ = false;
 };
 

@@ -13,7 +13,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QComboBox>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -69,8 +68,8 @@ QString markedExcerpt(const QString &text, int position, int length) {
 
 } // namespace
 
-NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComboBox *combo1, QWidget *parent)
-    : QDockWidget(QStringLiteral("Quaderno"), parent), game_(game), board_(board), in1_(in1),
+NotebookDock::NotebookDock(Game &game, Board &board, QWidget *parent)
+    : QDockWidget(QStringLiteral("Quaderno"), parent), game_(game), board_(board), input_(board.in1Text()),
       notebook_(game.decimalSeparator()),
       chooser_(std::make_unique<DialogFileChooser>(this, notebookFileDialogs)) {
     setObjectName(QStringLiteral("quadernoDock"));
@@ -227,9 +226,6 @@ NotebookDock::NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComb
     connect(openLessonButton_, &QPushButton::clicked, this, &NotebookDock::openLesson);
     // Enter here runs the experiment as Enter in the input box does, through the game.
     connect(myPrediction_, &QLineEdit::returnPressed, this, [this] { game_.in1_KeyPress(13); });
-    connect(in1_, &QLineEdit::textChanged, this, &NotebookDock::showPrediction);
-    // The game reads the level from the selector's text, typed or chosen.
-    connect(combo1, &QComboBox::editTextChanged, this, &NotebookDock::settingsChanged);
 
     panelPoints_ = panel->font().pointSizeF();
     applySizes();
@@ -316,7 +312,7 @@ void NotebookDock::toggle() {
         const bool hadFocus = isAncestorOf(QApplication::focusWidget());
         hide();
         if (hadFocus)
-            in1_->setFocus(Qt::OtherFocusReason);
+            board_.focusIn1();
         return;
     }
     show();
@@ -481,8 +477,13 @@ void NotebookDock::showModelError() {
                            markedExcerpt(notebook_.model().text(), error->position, error->length));
 }
 
+void NotebookDock::setInputText(const QString &text) {
+    input_ = text;
+    showPrediction();
+}
+
 void NotebookDock::showPrediction() {
-    prediction_->setText(notebook_.predictionText(in1_->text()));
+    prediction_->setText(notebook_.predictionText(input_));
     speakTimer_.start();
 }
 

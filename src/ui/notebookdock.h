@@ -2,6 +2,7 @@
 
 #include "notebook/coach.h"
 #include "notebook/notebook.h"
+#include "notebookpanel.h"
 #include "play/interfaces.h"
 
 #include <QDockWidget>
@@ -9,7 +10,6 @@
 
 #include <memory>
 
-class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -27,25 +27,24 @@ class NotebookPlot;
 // with what the model says of them, the prediction for the number being typed and the player's own, the
 // kinds of number tried, a plot, and saving it all as a PDF. It follows the game as the game's observer;
 // built when first opened, it starts from the experiments the game has kept until then.
-class NotebookDock : public QDockWidget, public GameObserver {
+class NotebookDock : public QDockWidget, public GameObserver, public NotebookPanel {
     Q_OBJECT
 public:
-    // board: the selectors' texts for the PDF's title line; in1 and combo1: the input box, whose text
-    // is predicted, and the level selector, whose typed text is the level the game reads.
-    NotebookDock(Game &game, const Board &board, QLineEdit *in1, QComboBox *combo1, QWidget *parent);
+    // board: the selectors' texts for the PDF's title line, the input box's text to predict until told
+    // another, and the keyboard's way back to the input box.
+    NotebookDock(Game &game, Board &board, QWidget *parent);
     ~NotebookDock() override;
 
     // Where "Salva PDF", "Salva lezione..." and "Apri lezione..." ask for a file name; by default (or null)
     // the usual dialogs.
     void setFileChooser(std::unique_ptr<FileChooser> chooser);
 
-    // Opens the notebook at the window's right, beside the machine, or closes it; nothing is lost.
-    Q_INVOKABLE void toggle();
-    // The notebook's text, table and plot this many times their designed size, as the machine's.
-    Q_INVOKABLE void setZoom(double zoom);
+    QDockWidget *dock() override { return this; }
+    void toggle() override;
+    void setInputText(const QString &text) override;
+    void setZoom(double zoom) override;
     double zoom() const { return zoom_; }
-    // The width to open at the first time, as the player left it at an earlier start (0: beside the machine).
-    Q_INVOKABLE void setRememberedWidth(int pixels) { rememberedWidth_ = pixels; }
+    void setRememberedWidth(int pixels) override { rememberedWidth_ = pixels; }
 
     void experimentLogged(const LoggedExperiment &experiment) override;
     void logCleared() override;
@@ -81,8 +80,8 @@ private:
     void announceChanges();
 
     Game &game_;
-    const Board &board_;
-    QLineEdit *in1_;
+    Board &board_;
+    QString input_; // the input box's text
     notebook::Notebook notebook_;
     notebook::Coach coach_;
     QTimer *modelSettled_ = nullptr; // the coach hears of a model once the typing pauses

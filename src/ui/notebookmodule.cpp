@@ -1,11 +1,13 @@
 // The notebook's window as a module: the program resolves this one function the first time the
-// notebook opens (see MainWindow::toggleNotebook).
+// notebook opens (see NotebookLoader).
 
 #include "notebookdock.h"
-#include "notebookfactory.h"
+#include "notebookpanel.h"
 
-extern "C" Q_DECL_EXPORT QDockWidget *ingranixCreateNotebook(ingranix::Game &game,
-                                                             const ingranix::Board &board, QLineEdit *in1,
-                                                             QComboBox *combo1, QWidget *parent) {
-    return new ingranix::NotebookDock(game, board, in1, combo1, parent);
+extern "C" Q_DECL_EXPORT ingranix::NotebookPanel *
+ingranixCreateNotebook(ingranix::Game &game, ingranix::Board &board, QWidget *parent) {
+    return new ingranix::NotebookDock(game, board, parent);
 }
+
+// The program calls it through this type: a signature that drifted would fail only at run time.
+static_assert(std::is_same_v<decltype(&ingranixCreateNotebook), ingranix::NotebookFactory>);

@@ -1,5 +1,6 @@
 // The guide: its scripts, its speech text and its character file, then the character on the screen
-// with a voice that the test controls, and last with its real voice, heard.
+// in real time (its timing on a clock of the test's is in tst_guidetiming), and last with its real
+// voice, heard.
 
 #include "guide/coaching.h"
 #include "guide/guideagent.h"
@@ -38,20 +39,14 @@ public:
     bool log(const QString &call) { return !(calls << call).isEmpty(); }
 };
 
-// Records what it is asked to say; answers at once, or never, like a speech service without a sound device.
+// Records what it is asked to say and never answers, like a speech service without a sound device.
 class FakeVoice : public GuideVoice {
 public:
-    explicit FakeVoice(bool answers = false) : answers(answers) {}
-    const bool answers;
     QStringList said;
     int stops = 0;
     void setLocale(const QLocale &) override {}
     bool isAvailable() const override { return true; }
-    void say(const QString &text) override {
-        said << text;
-        if (answers)
-            QTimer::singleShot(0, this, [this] { emit finished(); });
-    }
+    void say(const QString &text) override { said << text; }
     void stop() override { ++stops; }
 };
 
@@ -62,6 +57,7 @@ using Start = std::function<void(GuideAgent &)>;
 
 Q_DECLARE_METATYPE(Script)
 Q_DECLARE_METATYPE(Start)
+Q_DECLARE_METATYPE(double character::Pose::*)
 
 class TestGuide : public QObject {
     Q_OBJECT
@@ -239,109 +235,44 @@ private slots:
         QCOMPARE(total, totalMs);
     }
 
-    void speechShowsWordsNeverTags_data() {
-        // text, words (given to the voice a piece at a time, shown in the balloon), at least ms, voice
-        // (answers at once, never, or none: the balloon keeps its own pace)
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("words");
-        QTest::addColumn<int>("atLeastMs");
-        QTest::addColumn<QString>("voice");
-        const QString hi = u"Ciao a tutti"_s;
-        QTest::newRow("tags any case") << uR"(Ciao\PAU=60\a tutti\pau=20\ )"_s
-                                       << QStringList(QStringList{"Ciao", "a tutti"}) << 80 << u"answers"_s;
-        QTest::newRow("pause alone") << uR"(\Pau=60)"_s << QStringList(QStringList{}) << 60 << u"answers"_s;
-        QTest::newRow("no voice") << QString(hi) << QStringList(QStringList{hi})
-                                  << int(speech::estimateMs(hi)) << u"none"_s;
-        // Never cut before the deadline drawn from the text's length, a while past its estimate.
-        QTest::newRow("silent") << u"uno"_s << QStringList(QStringList{u"uno"_s})
-                                << int(GuideAgent::speechDeadlineMs(speech::estimateMs(u"uno"_s)))
-                                << u"silent"_s;
+    // Each part of a pose shows on the figure, moved by a small step; a pose met again is drawn as
+    // before, so the cache of drawn frames never hands back another pose's picture.
+    void everyPartOfAPoseShows_data() {
+        QTest::addColumn<double character::Pose::*>("part");
+        QTest::addColumn<double>("step");
+        QTest::addColumn<double>("stars"); // the circling stars shown, for the swirl to be seen
+        QTest::newRow("mouth") << &character::Pose::mouth << 0.25 << 0.0;
+        QTest::newRow("eyes") << &character::Pose::eyes << -0.25 << 0.0;
+        QTest::newRow("sparkle") << &character::Pose::sparkle << 0.25 << 0.0;
+        QTest::newRow("book") << &character::Pose::book << 0.25 << 0.0;
+        QTest::newRow("lens") << &character::Pose::lens << 0.25 << 0.0;
+        QTest::newRow("stars") << &character::Pose::stars << 0.25 << 0.0;
+        QTest::newRow("swirl") << &character::Pose::swirl << 0.05 << 1.0;
+        QTest::newRow("wand arm") << &character::Pose::rightArm << 8.0 << 0.0;
+        QTest::newRow("free arm") << &character::Pose::leftArm << 8.0 << 0.0;
+        QTest::newRow("hat") << &character::Pose::hatTilt << 8.0 << 0.0;
+        QTest::newRow("head") << &character::Pose::headTurn << 8.0 << 0.0;
+        QTest::newRow("lean") << &character::Pose::lean << 4.0 << 0.0;
+        QTest::newRow("hop") << &character::Pose::lift << 4.0 << 0.0;
     }
-    void speechShowsWordsNeverTags() {
-        QFETCH(QString, text);
-        QFETCH(QStringList, words);
-        QFETCH(int, atLeastMs);
-        QFETCH(QString, voice);
-        auto *fake = voice == "none" ? nullptr : new FakeVoice(voice == "answers");
-        auto guide = makeGuide(false, fake);
-        QSignalSpy shown(guide.get(), &GuideAgent::balloonTextChanged);
-        const qint64 took = msToSay(*guide, text);
-        QVERIFY2(took >= atLeastMs, qPrintable(QString::number(took)));
-        // The balloon grows a whole word at a time, and is all there a moment after the speech.
-        const QString balloon = words.join(' ');
-        for (const QList<QVariant> &args : shown)
-            QVERIFY2((balloon + ' ').startsWith(args.at(0).toString() + ' '),
-                     qPrintable(args.at(0).toString()));
-        QCOMPARE(guide->balloonText(), balloon);
-        QCOMPARE(guide->balloonWindow()->isVisible(), !balloon.isEmpty());
-        QVERIFY(!guide->figureWindow()->isVisible()); // no character file: the balloon alone
-        QCOMPARE(fake ? fake->said : words, words);
-        QCOMPARE(fake ? fake->stops : 0, voice == "silent" ? 1 : 0); // told to give up only when silent
-        if (voice != "silent")
-            return;
-        QVERIFY(atLeastMs > speech::estimateMs(text) && guide->hasVoice());
-        QVERIFY(msToSay(*guide, text) >= atLeastMs); // a second miss in a row: not used again
-        QVERIFY(!guide->hasVoice());
-        guide->speak("quattro");
-        QTRY_COMPARE(guide->balloonText(), QStringLiteral("quattro"));
-        QCOMPARE(fake->said, words + words);
-        QVERIFY(!GuideAgent().hasVoice()); // the game's own voice waits for its engine's answer
-    }
-
-    void everySentenceStaysWhole_data() {
-        QTest::addColumn<QStringList>("speeches"); // spoken in a row, without a voice
-        QTest::newRow("one word") << QStringList{u"Ciao"_s};
-        QTest::newRow("the next speech begins with a pause")
-            << QStringList{u"Dunque.\\pau=100\\devi scoprire il calcolo.....eseguito dalla macchina."_s,
-                           u"\\pau=100\\Ricorda!"_s};
-        QTest::newRow("a pause alone follows")
-            << QStringList{u"? punto interrogativo = calcolo impossibile per quell'input."_s, u"\\Pau=300"_s};
-    }
-    void everySentenceStaysWhole() {
-        // Each sentence is shown whole, last word too, and stays long enough to be read before the next
-        // one replaces it or the balloon goes.
-        QFETCH(QStringList, speeches);
-        auto guide = makeGuide(false);
-        QElapsedTimer clock;
-        clock.start();
-        QList<std::pair<qint64, QString>> shown;
-        connect(guide.get(), &GuideAgent::balloonTextChanged, this, [&](const QString &text) {
-            shown.append({clock.elapsed(), text});
-        });
-        for (const QString &speech : speeches)
-            guide->speak(speech);
-        QVERIFY(waitIdle(*guide));
-        QTRY_VERIFY_WITH_TIMEOUT(guide->balloonText().isEmpty(), 10000);
-        for (const QString &speech : speeches) {
-            const QString whole = speech::displayText(speech);
-            if (whole.isEmpty())
-                continue;
-            const auto at =
-                std::find_if(shown.begin(), shown.end(), [&](const auto &s) { return s.second == whole; });
-            QVERIFY2(at != shown.end() && at + 1 != shown.end(), qPrintable(whole));
-            const qint64 stayed = (at + 1)->first - at->first;
-            QVERIFY2(stayed >= GuideAgent::readingMs(whole) - 30, qPrintable(QString::number(stayed)));
-        }
-        QVERIFY(GuideAgent::readingMs(u"Ciao"_s) == 1500 && GuideAgent::readingMs(QString(50, u'a')) == 3000);
-    }
-
-    void screenReaderSpeaksAlone() {
-        // While a screen reader runs, the game's voice says nothing and never stops speech (which would stop
-        // the reader's too); the balloon, which the reader speaks, still shows every sentence.
-        auto *voice = new FakeVoice; // silent: the deadline passes
-        auto guide = makeGuide(false, voice);
-        guide->setScreenReaderRunning(true);
-        guide->speak(u"Benvenuti alla ingranix1 1"_s);
-        QTRY_COMPARE(guide->balloonText(), u"Benvenuti alla ingranix1 1"_s);
-        guide->speak(u"la prima cosa da fare"_s);
-        QVERIFY(waitIdle(*guide));
-        guide->stopAll();
-        QVERIFY(voice->said.isEmpty() && voice->stops == 0);
-        // Once the reader has gone, the voice speaks again.
-        guide->setScreenReaderRunning(false);
-        guide->speak(u"uno"_s);
-        QVERIFY(waitIdle(*guide));
-        QCOMPARE(voice->said, QStringList{u"uno"_s});
+    void everyPartOfAPoseShows() {
+        QFETCH(double character::Pose::*, part);
+        QFETCH(double, step);
+        QFETCH(double, stars);
+        FigureWindow figure;
+        figure.resize(shipped_.width, shipped_.height);
+        figure.show(); // as the guide shows it: its size settled, its frames drawn once and kept
+        const auto drawn = [&figure](const character::Pose &pose) {
+            figure.setPose(pose);
+            return figure.grab().toImage();
+        };
+        character::Pose before = shipped_.rest, after;
+        before.stars = stars;
+        after = before;
+        after.*part += step;
+        const QImage first = drawn(before);
+        QVERIFY(drawn(after) != first);
+        QCOMPARE(drawn(before), first);
     }
 
     void stopAllCutsAndDrops_data() {

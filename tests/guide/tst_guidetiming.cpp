@@ -33,24 +33,42 @@ public:
     }
 };
 
+// Writes into the run's log what it is asked; says it has finished only when the test tells it.
+class LoggingVoice : public GuideVoice {
+public:
+    LoggingVoice(QStringList &log, const ManualClock &clock) : log_(log), clock_(clock) {}
+    void setLocale(const QLocale &) override {}
+    bool isAvailable() const override { return true; }
+    void say(const QString &text) override { log_ << u"%1 say %2"_s.arg(clock_.time).arg(text); }
+    void stop() override { log_ << u"%1 stop"_s.arg(clock_.time); }
+    void finish() { emit finished(); }
+
+private:
+    QStringList &log_;
+    const ManualClock &clock_;
+};
+
 } // namespace
 
 class TestGuideTiming : public QObject {
     Q_OBJECT
     QTemporaryDir dir_;
 
-    // Runs "<ms> <call>" steps on a guide with a small character and no voice; logs "<ms> <kind>
-    // <detail>" as each request starts and "<ms> idle" when all are done.
+    // Runs "<ms> <call>" steps on a guide with a small character; logs "<ms> <kind> <detail>" as each
+    // request starts and "<ms> idle" when all are done. With a voice, the log has what it is asked too,
+    // and the steps "voice" (it has finished) and "reader" (a screen reader starts).
     struct Run {
+        QStringList log; // outlives the guide, whose voice may still write into it as it goes
         ManualClock *clock = nullptr;
         std::unique_ptr<GuideAgent> guide;
-        QStringList log;
     };
-    std::unique_ptr<Run> run(const QStringList &steps, qint64 until) {
+    std::unique_ptr<Run> run(const QStringList &steps, qint64 until, bool withVoice = false) {
         auto result = std::make_unique<Run>();
         auto clock = std::make_unique<ManualClock>();
         result->clock = clock.get();
-        result->guide = std::make_unique<GuideAgent>(nullptr, nullptr, std::move(clock));
+        auto *voice = withVoice ? new LoggingVoice(result->log, *clock) : nullptr;
+        result->guide =
+            std::make_unique<GuideAgent>(std::unique_ptr<GuideVoice>(voice), nullptr, std::move(clock));
         GuideAgent &guide = *result->guide;
         guide.load(u"merlin"_s, dir_.filePath(u"merlin.json"_s));
         Run *r = result.get();
@@ -75,6 +93,10 @@ class TestGuideTiming : public QObject {
                 guide.speak(argument);
             else if (call == u"stopAll")
                 guide.stopAll();
+            else if (call == u"voice")
+                voice->finish();
+            else if (call == u"reader")
+                guide.setScreenReaderRunning(true);
         }
         r->clock->runUntil(until);
         return result;
@@ -118,6 +140,30 @@ private slots:
         QFETCH(QStringList, steps);
         QFETCH(QString, log);
         QCOMPARE(run(steps, 20000)->log.join(u" | "_s), log);
+    }
+
+    // The guide's own voice: a speech ends with it, or at a deadline drawn from its length; a voice
+    // that misses twice in a row is not asked again; beside a screen reader it is never used nor
+    // stopped, since stopping speech would silence the reader too.
+    void voiceAndScreenReader_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("log");
+        QTest::newRow("the voice ends, then the sentence is read")
+            << QStringList{"0 show", "1000 speak uno", "1500 voice"}
+            << u"0 show | 300 idle | 1000 speak uno | 1000 say uno | 3000 idle"_s;
+        QTest::newRow("silent twice: stopped at each deadline, then not asked")
+            << QStringList{"0 show", "1000 speak uno", "5000 speak due", "9000 speak tre"}
+            << u"0 show | 300 idle | 1000 speak uno | 1000 say uno | 2600 stop | 4100 idle | 5000 speak due "
+               u"| "
+               "5000 say due | 6600 stop | 8100 idle | 9000 speak tre | 10900 idle"_s;
+        QTest::newRow("a screen reader: never asked, never stopped")
+            << QStringList{"0 show", "0 reader", "1000 speak uno", "1200 stopAll"}
+            << u"0 show | 300 idle | 1000 speak uno | 1200 idle"_s;
+    }
+    void voiceAndScreenReader() {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, log);
+        QCOMPARE(run(steps, 20000, true)->log.join(u" | "_s), log);
     }
 
     // However it got there, a guide with nothing left to do sets no alarm: at rest it costs nothing.

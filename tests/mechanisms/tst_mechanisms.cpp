@@ -107,101 +107,61 @@ private slots:
 
     // Every cell of every level on one input: a calculation or a constant in the wrong cell shows.
     void cells_data() {
-        // level, index, constants, input, and the captions for rosso, verde, blu, grigio
         QTest::addColumn<int>("level");
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("constants");
         QTest::addColumn<QString>("input");
-        QTest::addColumn<QStringList>("captions");
-
+        QTest::addColumn<QString>("captions"); // for rosso, verde, blu, grigio
+        QString c, in;
+        const auto cell = [&](int level, int index, const char *captions) {
+            QTest::addRow("Mechanism%d_%d", level, index) << level << index << c << in << QString(captions);
+        };
         // add 4: 10.4, subtract 3: 3.4; n = 6: parity "1", threshold 6 shows "6";
         // on x (index 6): parity "0", threshold "1".
-        QString c = u"11=4 12=3 14=6"_s;
-        QString in = u"6.4"_s;
-        QTest::newRow("Mechanism1_1")
-            << 1 << 1 << QString(c) << QString(in) << QStringList(QStringList{"10.4", "3.4", "1", "6"});
-        QTest::newRow("Mechanism1_2")
-            << 1 << 2 << QString(c) << QString(in) << QStringList(QStringList{"6", "1", "3.4", "10.4"});
-        QTest::newRow("Mechanism1_3")
-            << 1 << 3 << QString(c) << QString(in) << QStringList(QStringList{"3.4", "10.4", "6", "1"});
-        QTest::newRow("Mechanism1_4")
-            << 1 << 4 << QString(c) << QString(in) << QStringList(QStringList{"1", "6", "10.4", "3.4"});
-        QTest::newRow("Mechanism1_5")
-            << 1 << 5 << QString(c) << QString(in) << QStringList(QStringList{"3.4", "10.4", "1", "6"});
-        QTest::newRow("Mechanism1_6")
-            << 1 << 6 << QString(c) << QString(in) << QStringList(QStringList{"10.4", "0", "3.4", "1"});
-        QTest::newRow("Mechanism1_7")
-            << 1 << 7 << QString(c) << QString(in) << QStringList(QStringList{"6", "3.4", "1", "10.4"});
-        QTest::newRow("Mechanism1_8")
-            << 1 << 8 << QString(c) << QString(in) << QStringList(QStringList{"10.4", "3.4", "3.4", "6"});
-        QTest::newRow("Mechanism1_9")
-            << 1 << 9 << QString(c) << QString(in) << QStringList(QStringList{"3.4", "10.4", "6", "1"});
-
+        c = u"11=4 12=3 14=6"_s, in = u"6.4"_s;
+        cell(1, 1, "10.4 3.4 1 6");
+        cell(1, 2, "6 1 3.4 10.4");
+        cell(1, 3, "3.4 10.4 6 1");
+        cell(1, 4, "1 6 10.4 3.4");
+        cell(1, 5, "3.4 10.4 1 6");
+        cell(1, 6, "10.4 0 3.4 1");
+        cell(1, 7, "6 3.4 1 10.4");
+        cell(1, 8, "10.4 3.4 3.4 6");
+        cell(1, 9, "3.4 10.4 6 1");
         // add 2: 13.5, multiply 3: 34.5, subtract 4: 7.5; dividing by 1, quotient on n = 12: 12, on x: 11.
-        c = u"21=2 22=3 23=4 24=1"_s;
-        in = u"11.5"_s;
-        QTest::newRow("Mechanism2_1")
-            << 2 << 1 << QString(c) << QString(in) << QStringList(QStringList{"13.5", "34.5", "7.5", "12"});
-        QTest::newRow("Mechanism2_2")
-            << 2 << 2 << QString(c) << QString(in) << QStringList(QStringList{"34.5", "13.5", "7.5", "12"});
-        QTest::newRow("Mechanism2_3")
-            << 2 << 3 << QString(c) << QString(in) << QStringList(QStringList{"7.5", "34.5", "13.5", "11"});
-        QTest::newRow("Mechanism2_4")
-            << 2 << 4 << QString(c) << QString(in) << QStringList(QStringList{"11", "34.5", "7.5", "13.5"});
-        QTest::newRow("Mechanism2_5")
-            << 2 << 5 << QString(c) << QString(in) << QStringList(QStringList{"13.5", "7.5", "34.5", "12"});
-        QTest::newRow("Mechanism2_6")
-            << 2 << 6 << QString(c) << QString(in) << QStringList(QStringList{"13.5", "7.5", "12", "34.5"});
-        QTest::newRow("Mechanism2_7")
-            << 2 << 7 << QString(c) << QString(in) << QStringList(QStringList{"13.5", "12", "7.5", "34.5"});
-        QTest::newRow("Mechanism2_8")
-            << 2 << 8 << QString(c) << QString(in) << QStringList(QStringList{"34.5", "12", "13.5", "7.5"});
-        QTest::newRow("Mechanism2_9")
-            << 2 << 9 << QString(c) << QString(in) << QStringList(QStringList{"12", "34.5", "7.5", "13.5"});
-
+        c = u"21=2 22=3 23=4 24=1"_s, in = u"11.5"_s;
+        cell(2, 1, "13.5 34.5 7.5 12");
+        cell(2, 2, "34.5 13.5 7.5 12");
+        cell(2, 3, "7.5 34.5 13.5 11");
+        cell(2, 4, "11 34.5 7.5 13.5");
+        cell(2, 5, "13.5 7.5 34.5 12");
+        cell(2, 6, "13.5 7.5 12 34.5");
+        cell(2, 7, "13.5 12 7.5 34.5");
+        cell(2, 8, "34.5 12 13.5 7.5");
+        cell(2, 9, "12 34.5 7.5 13.5");
         // From here C(r,c) = 10r + c, so each result names its operation and its entry; C(2,4) = C(3,3) = 1
         // divide by 1 in Level 3. Level 4 takes an odd input; the even side of its parity rows is in the
         // examples.
-        c = u"24=1 33=1"_s;
-        in = u"1000"_s;
-        QTest::newRow("Mechanism3_1")
-            << 3 << 1 << QString(c) << QString(in) << QStringList(QStringList{"32", "22000", "977", "1021"});
-        QTest::newRow("Mechanism3_2")
-            << 3 << 2 << QString(c) << QString(in) << QStringList(QStringList{"23000", "1023", "977", "43"});
-        QTest::newRow("Mechanism3_3") << 3 << 3 << QString(c) << QString(in)
-                                      << QStringList(QStringList{"968", "34000", "1031", "1000"});
-        QTest::newRow("Mechanism3_4")
-            << 3 << 4 << QString(c) << QString(in) << QStringList(QStringList{"29", "31000", "977", "1041"});
-        QTest::newRow("Mechanism3_5") << 3 << 5 << QString(c) << QString(in)
-                                      << QStringList(QStringList{"1041", "957", "42000", "1000"});
-        QTest::newRow("Mechanism3_6") << 3 << 6 << QString(c) << QString(in)
-                                      << QStringList(QStringList{"1034", "999", "1000", "41000"});
-        QTest::newRow("Mechanism3_7")
-            << 3 << 7 << QString(c) << QString(in) << QStringList(QStringList{"1021", "71", "957", "12000"});
-        QTest::newRow("Mechanism3_8")
-            << 3 << 8 << QString(c) << QString(in) << QStringList(QStringList{"11000", "83", "1021", "977"});
-        QTest::newRow("Mechanism3_9") << 3 << 9 << QString(c) << QString(in)
-                                      << QStringList(QStringList{"1000", "22000", "987", "1001"});
-        c = QString();
-        in = u"7"_s;
-        QTest::newRow("Mechanism4_1")
-            << 4 << 1 << QString(c) << QString(in) << QStringList(QStringList{"252", "1470", "336", "2244"});
-        QTest::newRow("Mechanism4_2")
-            << 4 << 2 << QString(c) << QString(in) << QStringList(QStringList{"258", "4", "-36", "301"});
-        QTest::newRow("Mechanism4_3")
-            << 4 << 3 << QString(c) << QString(in) << QStringList(QStringList{"252", "301", "264", "24"});
-        QTest::newRow("Mechanism4_4")
-            << 4 << 4 << QString(c) << QString(in) << QStringList(QStringList{"-36", "264", "184", "24"});
-        QTest::newRow("Mechanism4_5")
-            << 4 << 5 << QString(c) << QString(in) << QStringList(QStringList{"1470", "264", "272", "-36"});
-        QTest::newRow("Mechanism4_6")
-            << 4 << 6 << QString(c) << QString(in) << QStringList(QStringList{"24", "264", "1470", "1"});
-        QTest::newRow("Mechanism4_7")
-            << 4 << 7 << QString(c) << QString(in) << QStringList(QStringList{"-36", "1", "24", "301"});
-        QTest::newRow("Mechanism4_8")
-            << 4 << 8 << QString(c) << QString(in) << QStringList(QStringList{"1470", "-36", "84", "104"});
-        QTest::newRow("Mechanism4_9")
-            << 4 << 9 << QString(c) << QString(in) << QStringList(QStringList{"24", "396", "1", "240"});
+        c = u"24=1 33=1"_s, in = u"1000"_s;
+        cell(3, 1, "32 22000 977 1021");
+        cell(3, 2, "23000 1023 977 43");
+        cell(3, 3, "968 34000 1031 1000");
+        cell(3, 4, "29 31000 977 1041");
+        cell(3, 5, "1041 957 42000 1000");
+        cell(3, 6, "1034 999 1000 41000");
+        cell(3, 7, "1021 71 957 12000");
+        cell(3, 8, "11000 83 1021 977");
+        cell(3, 9, "1000 22000 987 1001");
+        c = u""_s, in = u"7"_s;
+        cell(4, 1, "252 1470 336 2244");
+        cell(4, 2, "258 4 -36 301");
+        cell(4, 3, "252 301 264 24");
+        cell(4, 4, "-36 264 184 24");
+        cell(4, 5, "1470 264 272 -36");
+        cell(4, 6, "24 264 1470 1");
+        cell(4, 7, "-36 1 24 301");
+        cell(4, 8, "1470 -36 84 104");
+        cell(4, 9, "24 396 1 240");
     }
 
     void cells() {
@@ -209,13 +169,13 @@ private slots:
         QFETCH(int, index);
         QFETCH(QString, constants);
         QFETCH(QString, input);
-        QFETCH(QStringList, captions);
-        const char *const colours[] = {"rosso", "verde", "blu", "grigio"};
-        for (int colour = 0; colour < 4; ++colour) {
+        QFETCH(QString, captions);
+        QStringList shown;
+        for (const char *colour : {"rosso", "verde", "blu", "grigio"}) {
             ConstantsTable table = makeConstants(constants);
-            QCOMPARE(run(level, index, QString::fromLatin1(colours[colour]), table, input),
-                     captions.at(colour));
+            shown << run(level, index, QString::fromLatin1(colour), table, input);
         }
+        QCOMPARE(shown.join(u' '), captions);
     }
 
     // The boundaries and failures of each kind of calculation, and what runs nothing.

@@ -1,5 +1,5 @@
-// The gear movie player offscreen, with the game's own movies: which frame shows, what colour stands
-// behind, one run of the movie that comes back to rest, and a file that is not there.
+// The gear movie player offscreen, with the game's own movies: which frame shows and how it is drawn,
+// one run of the movie that comes back to rest, and files it cannot read.
 
 #include "ui/movieplayer.h"
 
@@ -52,22 +52,6 @@ private slots:
             QCOMPARE(player.currentFrame(), shown[i] ? shown[i] : last);
             QVERIFY(!player.isPlaying());
         }
-    }
-
-    void backgroundFromBgr_data() {
-        QTest::addColumn<int>("bgr");
-        QTest::addColumn<QColor>("colour");
-        QTest::newRow("255 is red") << 255 << QColor(255, 0, 0);
-        QTest::newRow("blue in the high byte") << 0xFF0000 << QColor(0, 0, 255);
-        QTest::newRow("green between") << 0x008000 << QColor(0, 128, 0);
-        QTest::newRow("every bit: white") << -1 << QColor(255, 255, 255);
-    }
-    void backgroundFromBgr() {
-        QFETCH(int, bgr);
-        QFETCH(QColor, colour);
-        MoviePlayer player;
-        player.setBackgroundColor(bgr);
-        QCOMPARE(player.backgroundColor(), colour);
     }
 
     // Play runs the movie once from the shown frame and rests on the first; a second play meanwhile
@@ -123,17 +107,46 @@ private slots:
         QCOMPARE(player.currentFrame(), 5);
     }
 
-    // A missing file: the background alone, and every call a calm no-op.
-    void missingMovie() {
+    // The frame asked for is drawn whole in the middle of a player three frames wide, on the background
+    // colour (blue, green, red from the top byte down). A file cut short in its palette, like a missing
+    // one, shows the background alone, and every call is a calm no-op.
+    void drawsTheFrameOnItsBackground_data() {
+        QTest::addColumn<QString>("movie");
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("a frame in the middle") << u"verde.gif"_s << true;
+        QTest::newRow("cut in the palette") << u"cut.gif"_s << false;
+        QTest::newRow("missing") << u"nessuno.gif"_s << false;
+    }
+    void drawsTheFrameOnItsBackground() {
+        QFETCH(QString, movie);
+        QFETCH(bool, readable);
+        QTemporaryDir dir;
+        QString path = movieFile(movie);
+        if (movie == u"cut.gif") {
+            QFile whole(movieFile(u"rosso.gif"_s)), cut(path = dir.filePath(movie));
+            QVERIFY(whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly) &&
+                    cut.write(whole.read(100)) == 100);
+        }
         MoviePlayer player;
-        player.setMovie(movieFile(u"nessuno.gif"_s));
+        player.resize(3 * 321, 241); // the movies are 321 x 241
+        player.setBackgroundColor(0x804020);
+        player.setMovie(movieFile(u"blu.gif"_s)); // a movie shown before must go
+        player.setMovie(path);
         player.gotoFrame(3);
-        player.play();
-        QVERIFY(!player.hasMovie());
-        QCOMPARE(player.currentFrame(), 0);
+        if (!readable)
+            player.play();
+        QCOMPARE(player.hasMovie(), readable);
+        QCOMPARE(player.currentFrame(), readable ? 3 : 0);
         QVERIFY(!player.isPlaying());
-        player.resize(40, 30);
-        QCOMPARE(player.grab().toImage().pixelColor(20, 15), player.backgroundColor());
+        const QImage shown = player.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QImage background(readable ? QSize(321, 241) : shown.size(), QImage::Format_RGB32);
+        background.fill(QColor(0x20, 0x40, 0x80));
+        QCOMPARE(shown.copy(background.rect()), background);
+        if (!readable)
+            return;
+        QImageReader frames(path);
+        frames.read(), frames.read(); // the reader of a GIF cannot jump
+        QCOMPARE(shown.copy(321, 0, 321, 241), frames.read().convertToFormat(QImage::Format_RGB32));
     }
 };
 

@@ -17,34 +17,11 @@ for tool in orca speech-dispatcher pulseaudio pactl espeak-ng xdotool dbus-run-s
 done
 [[ -x /usr/lib/speech-dispatcher-modules/sd_generic ]] || skip "speech-dispatcher has no generic module"
 
-dir=$(mktemp -d "${TMPDIR:-/tmp}/ingranix-orca.XXXXXX") || skip "no temporary folder"
-daemons=()
-cleanup() {
-  for pid in "${daemons[@]}"; do kill -TERM -- "-$pid" 2>/dev/null; done
-  for pid in "${daemons[@]}"; do
-    for _ in $(seq 1 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    kill -KILL -- "-$pid" 2>/dev/null
-  done
-  wait 2>/dev/null
-  [[ -n ${INGRANIX_ORCA_KEEP:-} ]] || rm -rf "$dir"
-}
-trap cleanup EXIT
-trap 'exit 143' INT TERM
-
-mkdir -p "$dir/home" "$dir/run" "$dir/pulse" "$dir/log" && chmod 700 "$dir/run"
-export HOME=$dir/home XDG_RUNTIME_DIR=$dir/run XDG_CONFIG_HOME=$dir/home/.config XDG_DATA_HOME=$dir/home/.local
-export PULSE_RUNTIME_PATH=$dir/pulse PULSE_STATE_PATH=$dir/pulse PULSE_SERVER=unix:$dir/pulse/native
+# shellcheck source=../soundsession.sh
+source "$here/../soundsession.sh"
+export XDG_CONFIG_HOME=$dir/home/.config XDG_DATA_HOME=$dir/home/.local
 export LANG=it_IT.UTF-8 LANGUAGE=it GSETTINGS_BACKEND=memory NO_AT_BRIDGE=0
-cat >"$dir/null-sink.pa" <<PA
-load-module module-null-sink sink_name=ingranix_null rate=16000 channels=1
-load-module module-native-protocol-unix socket=$dir/pulse/native auth-anonymous=1
-set-default-sink ingranix_null
-PA
-setsid pulseaudio -n -F "$dir/null-sink.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-  --disable-shm=yes --log-target=file:"$dir/log/pulseaudio.log" &
-daemons+=($!)
-for _ in $(seq 1 50); do timeout 2 pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-timeout 2 pactl info >/dev/null 2>&1 || skip "PulseAudio did not start"
+start_null_sink
 
 # The one voice: writes "<seconds since the epoch>\t<text>" and speaks the text. speech-dispatcher
 # kills it when the text is cancelled, after it was written down.
@@ -68,14 +45,7 @@ AddModule "recorder" "sd_generic" "recorder.conf"
 DefaultModule "recorder"
 LogLevel 4
 CONF
-export SPEECHD_ADDRESS=unix_socket:$dir/run/speech-dispatcher/speechd.sock
-mkdir -p "$dir/run/speech-dispatcher"
-setsid speech-dispatcher --run-single --communication-method unix_socket \
-  --socket-path "$dir/run/speech-dispatcher/speechd.sock" --config-dir "$dir/speechd" \
-  --pid-file "$dir/speechd.pid" --log-dir "$dir/log" --timeout 0 >"$dir/log/speechd.out" 2>&1 &
-daemons+=($!)
-for _ in $(seq 1 50); do [[ -S $dir/run/speech-dispatcher/speechd.sock ]] && break; sleep 0.1; done
-[[ -S $dir/run/speech-dispatcher/speechd.sock ]] || skip "speech-dispatcher did not start"
+start_speech_dispatcher "$dir/speechd"
 
 # shellcheck disable=SC2016 # expanded by the inner shell
 dbus-run-session -- bash -c '

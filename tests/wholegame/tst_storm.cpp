@@ -85,8 +85,8 @@ private slots:
 int main(int argc, char *argv[]) {
     prepareFault();
     QApplication app(argc, argv);
-    buildNotebookHere();
     StormTest test;
+    test.notebookFactory = notebookBuiltHere;
     return QTest::qExec(&test, argc, argv);
 }
 

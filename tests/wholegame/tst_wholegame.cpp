@@ -344,64 +344,6 @@ private slots:
         QTest::keyClick(window_.get(), Qt::Key_F2);
         QTRY_VERIFY(!notebook->isVisible());
     }
-
-    // The movie player on its own, in the offscreen run only (which the sanitizers watch too). A new
-    // movie rests on its first frame; a frame asked for is shown whole, centred on the background colour
-    // in a player three frames wide; a file it cannot read shows the background alone.
-    void movieShowsItsFrames_data() {
-        if (QGuiApplication::platformName() != u"offscreen")
-            QSKIP("the movie player is tried once, offscreen");
-        // name, frames asked for in turn (0 plays the movie a while), the frame shown (-1 the last, 0 none)
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QList<int>>("requests");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("a new movie") << u"rosso.gif"_s << QList<int>(QList<int>{}) << 1;
-        QTest::newRow("huge is the last") << u"verde.gif"_s << QList<int>(QList<int>{INT_MAX}) << -1;
-        QTest::newRow("negative is the first") << u"blu.gif"_s << QList<int>(QList<int>{9, INT_MIN}) << 1;
-        QTest::newRow("a frame stops the play") << u"grigio.gif"_s << QList<int>(QList<int>{0, 1}) << 1;
-        // Once through every frame, a second request while playing changing nothing, then at rest.
-        QTest::newRow("played once") << u"rosso.gif"_s << QList<int>(QList<int>{0, 0}) << 1;
-        QTest::newRow("cut in the palette") << u"cut.gif"_s << QList<int>(QList<int>{1, 0}) << 0;
-    }
-    void movieShowsItsFrames() {
-        QFETCH(QString, name);
-        QFETCH(QList<int>, requests);
-        QFETCH(int, expected);
-        QFile whole(resource("rosso.gif")), cut(files_.filePath(u"cut.gif"_s));
-        QVERIFY(whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly) &&
-                cut.write(whole.read(100)) == 100);
-        cut.close();
-        const QString path = expected ? resource(qPrintable(name)) : cut.fileName();
-        QImageReader reader(path);
-        MoviePlayer player;
-        player.resize(3 * 321, 241);          // the movies are 321 x 241, the control's 4815 x 3615 twips
-        player.setBackgroundColor(0x804020);  // blue, green, red from the top byte down
-        player.setMovie(resource("blu.gif")); // a movie shown before must go
-        player.setMovie(path);
-        QCOMPARE(player.hasMovie(), expected != 0);
-        std::optional<QSignalSpy> played;
-        if (expected)
-            played.emplace(player.findChild<QMovie *>(), &QMovie::frameChanged);
-        for (int request : requests) {
-            request ? player.gotoFrame(request) : player.play();
-            QTRY_VERIFY(request != 0 || !expected || player.currentFrame() > 2);
-        }
-        QTRY_VERIFY_WITH_TIMEOUT(!player.isPlaying(), 10000);
-        if (requests == QList<int>{0, 0}) // every frame once, and back to the first
-            QCOMPARE(played->size(), reader.imageCount());
-        QTest::qWait(100); // several frames' time: nothing may move on by itself
-        const QImage shown = player.grab().toImage().convertToFormat(QImage::Format_RGB32);
-        QImage background(expected ? QSize(321, 241) : shown.size(), QImage::Format_RGB32);
-        background.fill(QColor(0x20, 0x40, 0x80));
-        QCOMPARE(shown.copy(background.rect()), background);
-        if (expected) { // the frame asked for, in the middle
-            QCOMPARE(player.currentFrame(), expected > 0 ? expected : reader.imageCount());
-            QImageReader frames(path);
-            for (int i = 1; i < player.currentFrame(); ++i)
-                frames.read();
-            QCOMPARE(shown.copy(321, 0, 321, 241), frames.read().convertToFormat(QImage::Format_RGB32));
-        }
-    }
 };
 
 int main(int argc, char *argv[]) {

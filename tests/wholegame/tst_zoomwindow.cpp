@@ -11,6 +11,7 @@
 #include "ui/mainwindow.h"
 #include "ui/twips.h"
 
+#include <QChartView>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -406,16 +407,19 @@ private slots:
     }
 
     void notebookReadsAtTheZoom() {
-        // The notebook's text grows with the machine, and the table's rows with it.
+        // The notebook's text grows with the machine, the table's rows and the plot's axes with it.
         control<QAction>("quaderno")->trigger();
         auto *dock = window_->findChild<QDockWidget *>();
         QTRY_VERIFY(dock && dock->isVisible());
         auto *table = dock->findChild<QTableView *>(u"esperimenti"_s);
         auto *field = dock->findChild<QLineEdit *>(u"modello"_s);
-        const double points = field->font().pointSizeF();
+        const QAbstractAxis *axis = dock->findChild<QChartView *>()->chart()->axes(Qt::Horizontal).value(0);
+        const auto axisText = [axis] { return QFontMetricsF(axis->labelsFont()).height(); };
+        const double points = field->font().pointSizeF(), axisHeight = axisText();
         const int rowHeight = table->verticalHeader()->defaultSectionSize();
         zoomTo(2.0);
         QCOMPARE(field->font().pointSizeF(), 2 * points);
+        QVERIFY2(axisText() > 1.8 * axisHeight, qPrintable(QString::number(axisText())));
         QVERIFY2(table->verticalHeader()->defaultSectionSize() >= 2 * rowHeight - 8,
                  qPrintable(QString::number(table->verticalHeader()->defaultSectionSize())));
         QVERIFY(QFontMetrics(table->font()).height() >= 2 * QFontMetrics(QApplication::font()).height() - 2);

@@ -137,10 +137,8 @@ inline void answerFileDialog(QObject *context, const QString &path, QStringList 
 
 // The notebook's runs build its dock in this program, to look inside it; the whole game loads it from
 // the notebook's module, as the shipped program does.
-inline void buildNotebookHere() {
-    MainWindow::setNotebookFactory(
-        [](Game &game, const Board &board, QLineEdit *in1, QComboBox *combo1,
-           QWidget *parent) -> QDockWidget * { return new NotebookDock(game, board, in1, combo1, parent); });
+inline NotebookPanel *notebookBuiltHere(Game &game, Board &board, QWidget *parent) {
+    return new NotebookDock(game, board, parent);
 }
 
 } // namespace ingranix::windowtest
@@ -232,9 +230,14 @@ protected:
     std::unique_ptr<MainWindow> window_;
     QTemporaryDir files_;
 
+public:
+    // The notebook's runs build it in this program (notebookBuiltHere); null: from its module.
+    NotebookFactory notebookFactory = nullptr;
+
 private slots:
     void initTestCase() {
         window_ = std::make_unique<MainWindow>(resourceFolder());
+        window_->setNotebookFactory(notebookFactory);
         // No window manager: the window takes the screen's room itself, and is made active so that
         // its keys (F2, F10, Escape) reach it.
         window_->setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
