@@ -8,7 +8,8 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build-res/make_resources}
-files="lucir.gif luciv.gif lucig.gif lucib.gif emblem.png rosso.gif verde.gif blu.gif grigio.gif"
+files="lucir.gif luciv.gif lucig.gif lucib.gif emblem.png rosso.gif verde.gif blu.gif grigio.gif
+  lucir@3x.gif luciv@3x.gif lucig@3x.gif lucib@3x.gif rosso@3x.gif verde@3x.gif blu@3x.gif grigio@3x.gif"
 
 cmake -S "$root/tools/make_resources" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2

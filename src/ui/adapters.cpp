@@ -2,6 +2,7 @@
 
 #include "files/logprintout.h"
 #include "machinecontrols.h"
+#include "machinesurface.h"
 #include "movieplayer.h"
 #include "twips.h"
 
@@ -47,7 +48,7 @@ float WidgetBoard::label7Left() const {
 
 void WidgetBoard::setLabel7Left(float twips) {
     label7Left_ = twips;
-    w_.label7->move(twipsToPixels(twips, view_.zoom()), w_.label7->y());
+    w_.label7->move(machineOrigin(w_.label7).x() + twipsToPixels(twips, view_.zoom()), w_.label7->y());
 }
 
 QString WidgetBoard::levelText() const {
@@ -121,7 +122,7 @@ void WidgetBoard::setLightPicture(int light, const QString &path) {
     }
     // A picture file gone missing leaves the light as it was rather than blank.
     if (!picture.isNull())
-        view_.showLight(light - 1, picture);
+        view_.showLight(light - 1, picture, path);
 }
 
 void MovieControl::setMovie(const QString &path) {
@@ -137,7 +138,7 @@ void MovieControl::play() {
     shock1_.play();
 }
 float MovieControl::left() const {
-    return float(pixelsToTwips(shock1_.x(), view_.zoom()));
+    return float(pixelsToTwips(shock1_.x() - machineOrigin(&shock1_).x(), view_.zoom()));
 }
 
 int SystemClock::seconds() const {

@@ -5,6 +5,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPixmap;
+class QString;
 class QPushButton;
 
 namespace ingranix {
@@ -38,12 +39,13 @@ struct MachineWidgets {
 };
 
 // What the game's adapters need of the window beyond its widgets: the zoom the machine is drawn at now,
-// and a light (0..5) showing a designed picture at that zoom.
+// and a light (0..5) showing a designed picture at that zoom; `path`, the picture's file, tells where
+// its larger version lies (see largerpicture.h), or is empty.
 class MachineView {
 public:
     virtual ~MachineView() = default;
     virtual double zoom() const = 0;
-    virtual void showLight(int index, const QPixmap &design) = 0;
+    virtual void showLight(int index, const QPixmap &design, const QString &path) = 0;
 };
 
 } // namespace ingranix

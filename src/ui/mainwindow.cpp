@@ -3,6 +3,7 @@
 #include "adapters.h"
 #include "announcer.h"
 #include "guide/guideagent.h"
+#include "largerpicture.h"
 #include "machinecontrols.h"
 #include "machinesurface.h"
 #include "mechanisms/settingnames.h"
@@ -547,7 +548,7 @@ QSize MainWindow::machineSize(double zoom) {
 }
 
 void MainWindow::place(QWidget *widget, QRect twips) {
-    widget->setGeometry(twipsRect(twips, zoom_));
+    widget->setGeometry(twipsRect(twips, zoom_).translated(machineOrigin(widget)));
     placed_.push_back({widget, twips, 0});
 }
 
@@ -610,6 +611,7 @@ void MainWindow::applyZoom(double zoom) {
     zoom_ = zoom;
     setProperty("machineWidth", machineSize(zoom).width());
     if (changed) {
+        static_cast<MachineSurface *>(centralWidget())->setZoom(zoom);
         for (const Placed &entry : placed_) {
             QWidget *widget = entry.widget;
             if (!widget)
@@ -625,7 +627,7 @@ void MainWindow::applyZoom(double zoom) {
             // the room the panel has below them.
             if (zoom >= 1.5 && qobject_cast<QComboBox *>(widget))
                 pixels.setHeight(std::max(pixels.height(), touchHeight));
-            widget->setGeometry(pixels);
+            widget->setGeometry(pixels.translated(machineOrigin(widget)));
             if (entry.points > 0) {
                 QFont font = widget->font();
                 font.setPointSizeF(entry.points * zoom);
@@ -641,31 +643,37 @@ void MainWindow::applyZoom(double zoom) {
             button->setStyleSheet(commandButtonRules(zoom));
         for (Selector *selector : {machine_.combo1, machine_.combo2})
             selector->setLeastRowHeight(zoom >= 1.5 ? touchHeight : 0);
-        static_cast<MachineSurface *>(centralWidget())->setZoom(zoom);
         guide_->setScale(zoom);
         for (int i = 0; i < 6; ++i)
             if (!lightDesigns_[i].isNull())
-                showLight(i, lightDesigns_[i]);
+                showLight(i, lightDesigns_[i], lightPaths_[i]);
         if (!machine_.image8->pixmap().isNull())
             showEmblem();
+        // Fitted, the menus follow the room of the machine and the menu bar together, which the menus'
+        // own size leaves as it is: a taller menu bar must not refit the machine, and the menus again.
+        // Before the notebook, so that it is laid out once for both.
+        const QSize room = centralWidget()->size() + QSize(0, menuBar()->height());
+        zoomMenus(menuBar(), fit_ ? zoom::fitting(room, machineSize()) : zoom);
         if (notebook_)
             notebook_->setZoom(zoom);
     }
     emit zoomChanged(zoom);
 }
 
-QPixmap MainWindow::zoomed(const QPixmap &design) const {
+QPixmap MainWindow::zoomed(const QPixmap &design, const QPixmap &larger) const {
     if (zoom_ == 1.0 || design.isNull())
         return design;
     const qreal ratio = devicePixelRatioF();
-    QPixmap drawn = design.scaled(design.size() * zoom_ * ratio / design.devicePixelRatio(),
-                                  Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QPixmap drawn = (larger.isNull() ? design : larger)
+                        .scaled(design.size() * zoom_ * ratio / design.devicePixelRatio(),
+                                Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     drawn.setDevicePixelRatio(ratio);
     return drawn;
 }
 
-void MainWindow::showLight(int index, const QPixmap &design) {
+void MainWindow::showLight(int index, const QPixmap &design, const QString &path) {
     lightDesigns_[index] = design;
+    lightPaths_[index] = path;
     if (zoom_ == 1.0) {
         machine_.lights[index]->setPixmap(design);
         return;
@@ -675,7 +683,8 @@ void MainWindow::showLight(int index, const QPixmap &design) {
         QStringLiteral("light %1 %2 %3").arg(design.cacheKey()).arg(zoom_).arg(devicePixelRatioF());
     QPixmap drawn;
     if (!QPixmapCache::find(key, &drawn)) {
-        drawn = zoomed(design);
+        // Beyond 100%, drawn down from the larger picture beside the file, when there is one.
+        drawn = zoomed(design, zoom_ > 1.0 && !path.isEmpty() ? QPixmap(largerPicturePath(path)) : QPixmap());
         QPixmapCache::insert(key, drawn);
     }
     machine_.lights[index]->setPixmap(drawn);
@@ -760,10 +769,11 @@ void MainWindow::showEvent(QShowEvent *event) {
 void MainWindow::startUp() {
     // Decoding a picture loads Qt's picture plugins, which the first sight of the machine need not
     // wait for; a light that already ticked keeps its picture.
-    const QPixmap design(QStringLiteral(":/ingranix/design-light.gif"));
+    const QString path = QStringLiteral(":/ingranix/design-light.gif");
+    const QPixmap design(path);
     for (int i = 0; i < 6; ++i)
         if (machine_.lights[i]->pixmap().isNull())
-            showLight(i, design);
+            showLight(i, design, path);
     game_->Form_Activate(); // runs once, however often it is called
 }
 

@@ -90,8 +90,9 @@ private:
     void refit();
     void updateMinimumSize();
     QMenu *buildViewMenu(QMenuBar *bar);
-    QPixmap zoomed(const QPixmap &design) const; // a picture drawn at the zoom, for this screen
-    void showLight(int index, const QPixmap &design) override;
+    // A picture drawn at the zoom, for this screen; from `larger` (see largerpicture.h) when given.
+    QPixmap zoomed(const QPixmap &design, const QPixmap &larger = {}) const;
+    void showLight(int index, const QPixmap &design, const QString &path) override;
     void showEmblem();
 
     // A control laid out in twips, with its designed font size (0 or less: a font sized in pixels, kept).
@@ -105,6 +106,7 @@ private:
     bool fit_ = false;
     int notebookWidth_ = 0; // remembered from an earlier start, until the notebook first opens
     QPixmap lightDesigns_[6];
+    QString lightPaths_[6];
 
     QString resourceFolder_;
 

@@ -254,7 +254,11 @@ void NotebookDock::applySizes() {
     bigger.setBold(true);
     prediction_->setFont(bigger);
     modelMessage_->setMinimumHeight(2 * modelMessage_->fontMetrics().lineSpacing());
-    myPrediction_->setMaximumWidth(14 * myPrediction_->fontMetrics().horizontalAdvance(QStringLiteral("0")));
+    // Room for what a child types ("-1234.5", or the hint), however long the model's prediction beside
+    // it: fitted beside the machine, the notebook is narrow.
+    const int fieldDigit = myPrediction_->fontMetrics().horizontalAdvance(QStringLiteral("0"));
+    myPrediction_->setMinimumWidth(10 * fieldDigit);
+    myPrediction_->setMaximumWidth(14 * fieldDigit);
     const QFontMetrics metrics = tableView_->fontMetrics();
     tableView_->verticalHeader()->setDefaultSectionSize(metrics.height() + 6);
     const int digit = metrics.horizontalAdvance(QStringLiteral("0"));

@@ -1,7 +1,10 @@
 #include "windowstyle.h"
 
+#include <QApplication>
 #include <QIconEngine>
 #include <QLibraryInfo>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPointer>
 #include <QStyleOptionComplex>
@@ -9,6 +12,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
 
 namespace ingranix {
 
@@ -60,6 +64,10 @@ private:
     bool loaded_ = false;
 };
 
+// The drop-down glyph at the designed size, in device-independent pixels: about the desktop style's own.
+constexpr double arrowGlyphWidth = 8;
+constexpr double arrowGlyphHeight = 4.5;
+
 } // namespace
 
 QIcon WindowStyle::standardIcon(StandardPixmap icon, const QStyleOption *option,
@@ -81,6 +89,51 @@ QRect WindowStyle::subControlRect(ComplexControl control, const QStyleOptionComp
     if (part == SC_ComboBoxArrow)
         return arrow.adjusted(-wider, 0, 0, 0);
     return designed.adjusted(0, 0, -wider, 0);
+}
+
+void WindowStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,
+                                     QPainter *painter, const QWidget *widget) const {
+    QProxyStyle::drawComplexControl(control, option, painter, widget);
+    const double zoom = widget ? widget->property(zoomProperty).toDouble() : 0;
+    if (control != CC_ComboBox || zoom <= 1 || !(option->subControls & SC_ComboBoxArrow))
+        return;
+    // The desktop style draws its glyph a few pixels wide at any size; a larger one, in the box's text
+    // colour, is drawn over it, centred where the style centres its own.
+    const QRectF arrow = proxy()->subControlRect(control, option, SC_ComboBoxArrow, widget);
+    const double width = std::min(arrowGlyphWidth * zoom, arrow.width() * 0.8);
+    const double height = std::min(width * arrowGlyphHeight / arrowGlyphWidth, arrow.height() * 0.6);
+    const QPointF centre = arrow.center();
+    const QPointF glyph[] = {centre + QPointF(-width / 2, -height / 2),
+                             centre + QPointF(width / 2, -height / 2), centre + QPointF(0, height / 2)};
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(option->palette.color(QPalette::ButtonText));
+    painter->drawPolygon(glyph, 3);
+    painter->restore();
+}
+
+void zoomMenus(QMenuBar *bar, double zoom) {
+    QList<QWidget *> dressed{bar};
+    for (QMenu *menu : bar->findChildren<QMenu *>())
+        dressed << menu;
+    for (QWidget *widget : dressed) {
+        if (zoom <= 1) {
+            // The desktop's font again, as if never set: every pixel as before the zoom.
+            if (widget->testAttribute(Qt::WA_SetFont))
+                widget->setFont(QFont());
+            continue;
+        }
+        // The desktop's own font for this kind of widget, which a menu does not inherit from its bar.
+        QFont font = QApplication::font(widget);
+        if (font.pointSizeF() > 0)
+            font.setPointSizeF(font.pointSizeF() * zoom);
+        else
+            font.setPixelSize(int(std::lround(font.pixelSize() * zoom)));
+        // Set only when it changes: a new font lays the menu bar out again.
+        if (!widget->testAttribute(Qt::WA_SetFont) || widget->font() != font)
+            widget->setFont(font);
+    }
 }
 
 } // namespace ingranix

@@ -31,6 +31,27 @@ private slots:
             QCOMPARE(bands[k].blue, 255 - k);
         }
     }
+
+    void centredOrigin_data() {
+        QTest::addColumn<QSize>("room");
+        QTest::addColumn<QSize>("machine");
+        QTest::addColumn<QPoint>("origin");
+        QTest::newRow("the designed window: at the corner")
+            << QSize(705, 561) << QSize(705, 561) << QPoint(0, 0);
+        QTest::newRow("4K fitted: even bands left and right")
+            << QSize(3840, 2126) << QSize(2671, 2126) << QPoint(584, 0);
+        QTest::newRow("taller room: even bands above and below")
+            << QSize(705, 900) << QSize(705, 561) << QPoint(0, 169);
+        QTest::newRow("larger than the room: at the corner")
+            << QSize(1920, 1050) << QSize(2820, 2244) << QPoint(0, 0);
+        QTest::newRow("larger one way only") << QSize(3000, 1000) << QSize(2000, 1500) << QPoint(500, 0);
+    }
+    void centredOrigin() {
+        QFETCH(QSize, room);
+        QFETCH(QSize, machine);
+        QFETCH(QPoint, origin);
+        QCOMPARE(ingranix::centredOrigin(room, machine), origin);
+    }
 };
 
 QTEST_GUILESS_MAIN(MachineSurfaceTest)

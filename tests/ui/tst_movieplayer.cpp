@@ -4,6 +4,7 @@
 #include "ui/movieplayer.h"
 
 #include <QMovie>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace ingranix;
@@ -67,6 +68,43 @@ private slots:
         QVERIFY(player.currentFrame() >= reached && player.isPlaying());
         QTRY_VERIFY_WITH_TIMEOUT(!player.isPlaying(), 20000);
         QCOMPARE(player.currentFrame(), 1);
+    }
+
+    // Shown larger than its frames, the player plays the larger movie beside the file, from the frame
+    // it was on; back at the designed size or below, the movie's own file. Without a larger file
+    // beside it, the movie's own plays at any size.
+    void playsTheLargerMovieWhenShownLarger_data() {
+        QTest::addColumn<bool>("largerBeside");
+        QTest::addColumn<double>("times"); // the player's size, times the movie's frames
+        QTest::addColumn<bool>("larger");  // the larger file plays
+        QTest::newRow("designed size") << true << 1.0 << false;
+        QTest::newRow("half") << true << 0.5 << false;
+        QTest::newRow("a tenth larger") << true << 1.1 << true;
+        QTest::newRow("four times") << true << 4.0 << true;
+        QTest::newRow("four times, no larger file") << false << 4.0 << false;
+    }
+    void playsTheLargerMovieWhenShownLarger() {
+        QFETCH(bool, largerBeside);
+        QFETCH(double, times);
+        QFETCH(bool, larger);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString own = folder.filePath(u"rosso.gif"_s), big = folder.filePath(u"rosso@3x.gif"_s);
+        QVERIFY(QFile::copy(movieFile(u"rosso.gif"_s), own));
+        if (largerBeside)
+            QVERIFY(QFile::copy(movieFile(u"rosso@3x.gif"_s), big));
+        const QSize frames = QImageReader(own).size();
+        MoviePlayer player;
+        player.resize(frames);
+        player.show();
+        player.setMovie(own);
+        player.gotoFrame(5);
+        player.resize(frames * times);
+        QCOMPARE(player.shownFile(), larger ? big : own);
+        QCOMPARE(player.currentFrame(), 5);
+        player.resize(frames);
+        QCOMPARE(player.shownFile(), own);
+        QCOMPARE(player.currentFrame(), 5);
     }
 
     // The frame asked for is drawn whole in the middle of a player three frames wide, on the background

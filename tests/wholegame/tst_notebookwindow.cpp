@@ -1,6 +1,7 @@
 // The scientist's notebook beside the real window: its table, model, plot, predictions, PDF and lessons,
 // played through the window's own controls.
 
+#include "ui/machinesurface.h"
 #include "windowtest.h"
 
 // The scientist's notebook beside the machine, on a 1280x1024 screen.
@@ -33,7 +34,8 @@ private slots:
         // over the window's whole height.
         QTRY_VERIFY(dock()->width() >= 500);
         const QRect notebook = dock()->geometry(), window(QPoint(0, 0), window_->size());
-        const QPoint machine = window_->centralWidget()->mapTo(window_.get(), QPoint(0, 0));
+        const QPoint machine =
+            window_->centralWidget()->mapTo(window_.get(), machineOrigin(control("Frame1")));
         QVERIFY(!notebook.intersects(QRect(machine, QSize(twipsToPixels(10575), twipsToPixels(8415)))));
         QVERIFY(window.contains(notebook) && notebook.bottom() == window.bottom());
         QVERIFY(notebook.top() <= window_->menuBar()->height() + 2);

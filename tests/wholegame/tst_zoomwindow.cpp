@@ -7,6 +7,7 @@
 #include "guide/guideagent.h"
 #include "play/game.h"
 #include "ui/machinecontrols.h"
+#include "ui/machinesurface.h"
 #include "ui/mainwindow.h"
 #include "ui/twips.h"
 
@@ -21,6 +22,27 @@ namespace {
 
 // Controls with a text the player reads or a place a finger hits.
 const char *const touched[] = {"in1", "out1", "exp", "Command1", "Combo1", "Combo2"};
+
+// How sharp a picture is: the mean step in grey between neighbouring pixels.
+double detail(const QImage &image) {
+    double steps = 0;
+    for (int y = 0; y + 1 < image.height(); ++y)
+        for (int x = 0; x + 1 < image.width(); ++x) {
+            const int here = qGray(image.pixel(x, y));
+            steps +=
+                std::abs(qGray(image.pixel(x + 1, y)) - here) + std::abs(qGray(image.pixel(x, y + 1)) - here);
+        }
+    return steps / std::max(1, image.width() * image.height());
+}
+
+// How far apart two pictures of one size are: the mean difference in grey.
+double apart(const QImage &a, const QImage &b) {
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            sum += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y)));
+    return sum / std::max(1, a.width() * a.height());
+}
 
 } // namespace
 
@@ -37,6 +59,32 @@ class ZoomWindowTest : public QObject {
         QCoreApplication::processEvents();
     }
     QStringList cutTexts() { return windowtest::cutTexts(window_.get()); }
+    // A control's rectangle from the machine's own corner, wherever the machine lies in the window.
+    static QRect inMachine(const QWidget *widget) {
+        return widget->geometry().translated(-machineOrigin(widget));
+    }
+    // Empty when the machine lies centred in the window's interior, within two pixels each way (or at
+    // its corner, where it is larger); else what is off. Frame2's right edge and List1's bottom edge
+    // are the machine's own.
+    QString offCentre() {
+        const QSize room = window_->centralWidget()->size();
+        const QSize machine = MainWindow::machineSize(window_->zoom());
+        const int right = control("Frame2")->geometry().right() + 1;
+        const int bottom = control("List1")->geometry().bottom() + 1;
+        const int left = right - machine.width(), top = bottom - machine.height();
+        // Its middle on the room's, or its corner on the room's where it is the larger.
+        auto centred = [](int from, int length, int across) {
+            return length >= across ? std::abs(from) <= 2 : std::abs(2 * from + length - across) <= 4;
+        };
+        if (centred(left, machine.width(), room.width()) && centred(top, machine.height(), room.height()))
+            return {};
+        return u"machine at %1,%2 %3x%4 in %5x%6"_s.arg(left)
+            .arg(top)
+            .arg(machine.width())
+            .arg(machine.height())
+            .arg(room.width())
+            .arg(room.height());
+    }
 
     std::unique_ptr<MainWindow> window_;
     QHash<QWidget *, QRect> designed_; // every control's rectangle at the designed size
@@ -51,7 +99,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(window_->game().started(), 10000);
         control<QAction>("Nascondi")->trigger();
         for (QWidget *widget : window_->centralWidget()->findChildren<QWidget *>()) {
-            designed_.insert(widget, widget->geometry());
+            designed_.insert(widget, inMachine(widget));
             designedPoints_.insert(widget, widget->font().pointSizeF());
         }
     }
@@ -101,7 +149,7 @@ private slots:
             zoomTo(zoom);
         control<QAction>("dimensioneOriginale")->trigger();
         for (auto it = designed_.cbegin(); it != designed_.cend(); ++it) {
-            QCOMPARE(it.key()->geometry(), it.value());
+            QCOMPARE(inMachine(it.key()), it.value());
             QCOMPARE(it.key()->font().pointSizeF(), designedPoints_.value(it.key()));
         }
     }
@@ -120,7 +168,7 @@ private slots:
         int checked = 0;
         for (auto it = designed_.cbegin(); it != designed_.cend(); ++it) {
             QWidget *widget = it.key();
-            const QRect was = it.value(), now = widget->geometry();
+            const QRect was = it.value(), now = inMachine(widget);
             // The machine's own controls, not the parts Qt builds inside them.
             if (widget->objectName().isEmpty() || widget->objectName().startsWith(u"qt_"_s) ||
                 (widget->parentWidget() && qobject_cast<QComboBox *>(widget->parentWidget())))
@@ -143,6 +191,8 @@ private slots:
         }
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u"; "_s)));
         QVERIFY(checked >= 30); // the frames, bars, boxes, labels, lights, buttons and selectors
+        // A machine smaller than the window lies in its middle at a fixed zoom too.
+        QVERIFY2(offCentre().isEmpty(), qPrintable(offCentre()));
     }
 
     void picturesDrawnForTheScreen_data() {
@@ -160,6 +210,24 @@ private slots:
         const QPixmap light = control<QLabel>("Image1")->pixmap();
         QCOMPARE(light.deviceIndependentSize().toSize(), QSize(38, 38) * zoom);
         QCOMPARE(light.devicePixelRatio(), ratio);
+        if (zoom > 1) {
+            // Drawn down from the larger set beside the lights' files: sharper than the designed
+            // picture of that light blown up to the same size.
+            const QImage shown = light.toImage().convertToFormat(QImage::Format_RGB32);
+            double nearest = -1, blownUpDetail = 0;
+            for (const char *name : {"lucir", "luciv", "lucig", "lucib"}) {
+                const QImage blownUp =
+                    QImage(QCoreApplication::applicationDirPath() + u'/' + QLatin1String(name) + u".gif"_s)
+                        .scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                        .convertToFormat(QImage::Format_RGB32);
+                if (const double distance = apart(shown, blownUp); nearest < 0 || distance < nearest) {
+                    nearest = distance;
+                    blownUpDetail = detail(blownUp);
+                }
+            }
+            QVERIFY2(detail(shown) > 1.08 * blownUpDetail,
+                     qPrintable(u"%1 against %2 blown up"_s.arg(detail(shown)).arg(blownUpDetail)));
+        }
         const QLabel *emblem = control<QLabel>("Image8");
         const QSize emblemShown = emblem->pixmap().deviceIndependentSize().toSize();
         control("Label6")->setFocus();
@@ -200,8 +268,8 @@ private slots:
 
     void fittedMachineFillsTheWindow() {
         // Fitted, the machine takes the window's whole height or width, within a few percent, and
-        // overflows neither; every control a finger hits is at least 40 pixels high, and so are the
-        // rows of the selectors' lists.
+        // overflows neither; it lies in the middle of the room, the leftover even on both sides; every
+        // control a finger hits is at least 40 pixels high, and so are the rows of the selectors' lists.
         control<QAction>("adatta")->trigger();
         QTRY_VERIFY(window_->fitsWindow());
         const QSize room = window_->centralWidget()->size();
@@ -212,6 +280,7 @@ private slots:
                                 .arg(machine.height())
                                 .arg(room.width())
                                 .arg(room.height())));
+        QVERIFY2(offCentre().isEmpty(), qPrintable(offCentre()));
         for (const char *name : touched)
             QVERIFY2(control(name)->height() >= 40, name);
         auto *combo = control<QComboBox>("Combo2");
@@ -222,6 +291,59 @@ private slots:
         QVERIFY2(row >= 40, qPrintable(QString::number(row)));
         QVERIFY(control<QAction>("adatta")->isChecked());
         window_->setFitToWindow(false);
+    }
+
+    void menusReadAtTheZoom_data() {
+        QTest::addColumn<double>("zoom");
+        QTest::addColumn<double>("times"); // the desktop's own size
+        QTest::newRow("half: the desktop's size") << 0.5 << 1.0;
+        QTest::newRow("designed: the desktop's font") << 1.0 << 1.0;
+        QTest::newRow("twice") << 2.0 << 2.0;
+        QTest::newRow("four times") << 4.0 << 4.0;
+    }
+    void menusReadAtTheZoom() {
+        // The menu bar and every menu grow with the zoom, for a finger and for the back row, never
+        // below the desktop's size; at 100% they have the desktop's font itself.
+        QFETCH(double, zoom);
+        QFETCH(double, times);
+        QMenuBar *bar = window_->menuBar();
+        const int designedHeight = bar->sizeHint().height();
+        zoomTo(zoom);
+        QList<QWidget *> menus{bar};
+        for (const char *name : {"file", "istruzioni", "Assmenu", "vista"})
+            menus << control<QMenu>(name);
+        for (QWidget *menu : menus) {
+            QCOMPARE(menu->font().pointSizeF(), QApplication::font(menu).pointSizeF() * times);
+            QCOMPARE(menu->testAttribute(Qt::WA_SetFont), times != 1.0);
+        }
+        QVERIFY2(bar->sizeHint().height() >= designedHeight * times * 0.75,
+                 qPrintable(u"%1 at 100%%, %2 now"_s.arg(designedHeight).arg(bar->sizeHint().height())));
+    }
+
+    void selectorArrowAtTheZoom_data() {
+        QTest::addColumn<double>("zoom");
+        QTest::newRow("twice") << 2.0;
+        QTest::newRow("four times") << 4.0;
+    }
+    void selectorArrowAtTheZoom() {
+        // The drop-down glyph is drawn at the zoom: white ink covering at least half of the designed
+        // glyph (about 8 by 4.5 pixels) times the zoom, in the arrow's room.
+        QFETCH(double, zoom);
+        zoomTo(zoom);
+        auto *combo = control<QComboBox>("Combo2");
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        option.editable = combo->isEditable();
+        const QRect arrow =
+            combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, combo);
+        const QImage shown = combo->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const qreal ratio = shown.devicePixelRatio();
+        int ink = 0;
+        for (int y = int(arrow.top() * ratio); y < int((arrow.bottom() + 1) * ratio); ++y)
+            for (int x = int(arrow.left() * ratio); x < int((arrow.right() + 1) * ratio); ++x)
+                ink += shown.pixelColor(x, y).red() > 200 && shown.pixelColor(x, y).green() > 200;
+        const double designed = 8 * 4.5 / 2 * zoom * zoom * ratio * ratio;
+        QVERIFY2(ink >= designed / 2, qPrintable(u"%1 pixels of ink, %2 designed"_s.arg(ink).arg(designed)));
     }
 
     void touchableFromOneAndAHalf_data() {
@@ -246,6 +368,7 @@ private slots:
 
     void fitFollowsTheWindowAndTheNotebook() {
         window_->setFitToWindow(true);
+        QTest::qWait(100); // the menu bar takes the fitted zoom's font, and the machine the room left
         const double whole = window_->zoom();
         const QRect screen = window_->screen()->availableGeometry();
         window_->resize(screen.width() * 2 / 3, screen.height() * 2 / 3);
@@ -261,6 +384,23 @@ private slots:
         const QSize machine = MainWindow::machineSize(window_->zoom());
         QVERIFY(machine.width() <= left.width() + 1 && machine.height() <= left.height() + 1);
         QVERIFY(dock->geometry().left() >= machine.width());
+        // The player's own prediction shows what a child typed, a sign, digits and a point, whole,
+        // beside the model's prediction for the number in the input box.
+        auto *mine = dock->findChild<QLineEdit *>(u"miaPrevisione"_s);
+        dock->findChild<QLineEdit *>(u"modello"_s)->setText(u"se(x < 1; ?; x - 1)"_s);
+        control<QLineEdit>("in1")->setText(u"1234567"_s);
+        mine->setText(u"-1234.5"_s);
+        QTRY_VERIFY(!dock->findChild<QLabel *>(u"previsione"_s)->text().isEmpty());
+        window_->resizeDocks({dock}, {0}, Qt::Horizontal); // as narrow as the notebook goes
+        QTest::qWait(50);
+        QStyleOptionFrame frame;
+        frame.initFrom(mine);
+        const int room = mine->style()->subElementRect(QStyle::SE_LineEditContents, &frame, mine).width();
+        const int typed = mine->fontMetrics().horizontalAdvance(mine->text());
+        QVERIFY2(room >= typed, qPrintable(u"%1 pixels for %2"_s.arg(room).arg(typed)));
+        mine->clear();
+        dock->findChild<QLineEdit *>(u"modello"_s)->clear();
+        control<QLineEdit>("in1")->setText(u" "_s);
         control<QAction>("quaderno")->trigger();
         QTRY_COMPARE(window_->zoom(), whole);
         window_->setFitToWindow(false);

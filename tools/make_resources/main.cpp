@@ -4,7 +4,9 @@
 //
 // Writes the four indicator lights (the red one is also the lights' picture before the first
 // blink), the emblem and the four gear movies, then reads every file back through Qt's own
-// readers, as the game will, and fails if any of them does not come back as drawn.
+// readers, as the game will, and fails if any of them does not come back as drawn. The lights and
+// the movies come twice: at their designed size, and as "<name>@3x.gif" at three times it, which
+// the window draws from when it is zoomed beyond 100%, so that they stay sharp on a whiteboard.
 
 #include "drawing.h"
 #include "gifwriter.h"
@@ -111,29 +113,40 @@ int main(int argc, char *argv[]) {
         const char *name;
         QColor colour;
     };
+    // The designed set, then the larger one; every picture is drawn afresh at its size, not scaled.
+    struct Set {
+        int scale;
+        const char *suffix;
+    };
+    const Set sets[] = {{1, ""}, {3, "@3x"}};
+    auto named = [](const char *stem, const Set &set) {
+        return QString::fromLatin1(stem) + QString::fromLatin1(set.suffix) + QStringLiteral(".gif");
+    };
     // Bright enough to glow on the navy panel; the blue is lifted most, as navy swallows it.
-    const Named lights[] = {{"lucir.gif", QColor(235, 35, 35)},
-                            {"luciv.gif", QColor(40, 205, 60)},
-                            {"lucig.gif", QColor(175, 175, 185)},
-                            {"lucib.gif", QColor(50, 120, 255)}};
-    for (const Named &l : lights) {
-        gif::Animation still;
-        still.frames = {art::flattenEdges(art::light(l.colour), art::navy)};
-        ok = writeGif(folder, QString::fromLatin1(l.name), still) && ok;
+    const Named lights[] = {{"lucir", QColor(235, 35, 35)},
+                            {"luciv", QColor(40, 205, 60)},
+                            {"lucig", QColor(175, 175, 185)},
+                            {"lucib", QColor(50, 120, 255)}};
+    const Named movies[] = {{"rosso", QColor(228, 52, 46)},
+                            {"verde", QColor(58, 182, 70)},
+                            {"blu", QColor(46, 108, 228)},
+                            {"grigio", QColor(150, 156, 168)}};
+    for (const Set &set : sets) {
+        for (const Named &l : lights) {
+            gif::Animation still;
+            still.frames = {art::flattenEdges(art::light(l.colour, 38 * set.scale), art::navy)};
+            ok = writeGif(folder, named(l.name, set), still) && ok;
+        }
+        for (const Named &m : movies) {
+            // 30 frames at 20 a second, 95 colours: smooth, and each designed movie under 300 KB.
+            gif::Animation movie;
+            movie.frames = art::gearMovie(m.colour, QSize(321, 241) * set.scale, 30);
+            movie.delayCentiseconds = 5;
+            movie.maxColours = 95;
+            ok = writeGif(folder, named(m.name, set), movie) && ok;
+        }
     }
     ok = writePng(folder, QStringLiteral("emblem.png"), art::emblem()) && ok;
 
-    const Named movies[] = {{"rosso.gif", QColor(228, 52, 46)},
-                            {"verde.gif", QColor(58, 182, 70)},
-                            {"blu.gif", QColor(46, 108, 228)},
-                            {"grigio.gif", QColor(150, 156, 168)}};
-    for (const Named &m : movies) {
-        // 30 frames at 20 a second, 95 colours: smooth, and each movie under 300 KB.
-        gif::Animation movie;
-        movie.frames = art::gearMovie(m.colour, QSize(321, 241), 30);
-        movie.delayCentiseconds = 5;
-        movie.maxColours = 95;
-        ok = writeGif(folder, QString::fromLatin1(m.name), movie) && ok;
-    }
     return ok ? 0 : 1;
 }
