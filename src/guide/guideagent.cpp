@@ -6,6 +6,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QScreen>
 
 #include <algorithm>
 #include <cmath>
@@ -398,7 +399,7 @@ void GuideAgent::showBalloon(const QString &shown) {
     balloon_->setText(shown, speech_->wholeText());
     if (visible) {
         if (!balloon_->isVisible()) {
-            balloon_->placeBeside(QRect(position_, figureSize()));
+            balloon_->placeBeside(figureOnScreen());
             balloon_->show();
         }
     } else {
@@ -407,10 +408,28 @@ void GuideAgent::showBalloon(const QString &shown) {
     emit balloonTextChanged(visible ? shown : QString());
 }
 
+QRect GuideAgent::figureOnScreen() const {
+    // The scripts place the wizard by a screen's edges as if he were of his designed size: zoomed for a
+    // whiteboard he would stand partly off the screen, so he is kept wholly on it.
+    QRect shown(position_, figureSize());
+    const QScreen *screen = QGuiApplication::screenAt(shown.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect room = screen->availableGeometry();
+        shown.moveLeft(
+            std::clamp(shown.left(), room.left(), std::max(room.left(), room.right() + 1 - shown.width())));
+        shown.moveTop(
+            std::clamp(shown.top(), room.top(), std::max(room.top(), room.bottom() + 1 - shown.height())));
+    }
+    return shown;
+}
+
 void GuideAgent::placeWindows() {
-    figure_->move(position_);
+    const QRect shown = figureOnScreen();
+    figure_->move(shown.topLeft());
     if (balloon_->isVisible())
-        balloon_->placeBeside(QRect(position_, figureSize()));
+        balloon_->placeBeside(shown);
 }
 
 } // namespace ingranix

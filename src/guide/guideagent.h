@@ -111,7 +111,8 @@ private:
     void placeWindows();
     void showBalloon(const QString &shown);
 
-    QSize figureSize() const; // the model's, at the scale
+    QSize figureSize() const;     // the model's, at the scale
+    QRect figureOnScreen() const; // where the figure shows: at its place, kept on the screen
     QFont shownFont() const;
 
     std::unique_ptr<FigureWindow> figure_;
