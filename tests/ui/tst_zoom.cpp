@@ -1,6 +1,7 @@
-// The view's zoom: its steps, its bounds, fitting a machine into a room, where twips land at a zoom,
-// and what is remembered between starts.
+// The view's zoom: its steps, its bounds, fitting a machine into a room and centring it there, where
+// twips land at a zoom, the gradient's bands behind the machine, and what is remembered between starts.
 
+#include "ui/machinesurface.h"
 #include "ui/twips.h"
 #include "ui/zoom.h"
 
@@ -8,164 +9,116 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <limits>
-
 using namespace ingranix;
 using namespace Qt::Literals::StringLiterals;
 
 class ZoomTest : public QObject {
     Q_OBJECT
 private slots:
-    void stepIn_data() {
+    // A zoom between two steps goes to the nearer one in that direction; the ends stay.
+    void steps_data() {
         QTest::addColumn<double>("from");
-        QTest::addColumn<double>("to");
-        QTest::newRow("designed size") << 1.0 << 1.1;
-        QTest::newRow("smallest") << 0.5 << 0.67;
-        QTest::newRow("largest stays") << 4.0 << 4.0;
-        QTest::newRow("between steps: the next above") << 1.82 << 2.0;
-        QTest::newRow("a hair below a step: the one after") << 1.9999999999 << 2.5;
-        QTest::newRow("below the smallest") << 0.3 << 0.5;
+        QTest::addColumn<double>("in");
+        QTest::addColumn<double>("out");
+        QTest::newRow("smallest") << 0.5 << 0.67 << 0.5;
+        QTest::newRow("largest") << 4.0 << 4.0 << 3.5;
+        QTest::newRow("between steps") << 1.82 << 2.0 << 1.75;
+        QTest::newRow("a hair below a step") << 1.9999999999 << 2.5 << 1.75;
+        QTest::newRow("a hair above a step") << 2.0000000001 << 2.5 << 1.75;
     }
-    void stepIn() {
+    void steps() {
         QFETCH(double, from);
-        QFETCH(double, to);
-        QCOMPARE(zoom::stepIn(from), to);
+        QFETCH(double, in);
+        QFETCH(double, out);
+        QCOMPARE(zoom::stepIn(from), in);
+        QCOMPARE(zoom::stepOut(from), out);
     }
 
-    void stepOut_data() {
-        QTest::addColumn<double>("from");
-        QTest::addColumn<double>("to");
-        QTest::newRow("designed size") << 1.0 << 0.9;
-        QTest::newRow("smallest stays") << 0.5 << 0.5;
-        QTest::newRow("largest") << 4.0 << 3.5;
-        QTest::newRow("between steps: the next below") << 1.82 << 1.75;
-        QTest::newRow("a hair above a step: the one before") << 2.0000000001 << 1.75;
-        QTest::newRow("beyond the largest") << 9.0 << 4.0;
-    }
-    void stepOut() {
-        QFETCH(double, from);
-        QFETCH(double, to);
-        QCOMPARE(zoom::stepOut(from), to);
-    }
-
-    void stepsGoBothWays() {
-        // Every step is reached going in and going out, from one end to the other.
-        double zoom = zoom::smallest;
-        QList<double> up{zoom}, down;
-        while (zoom < zoom::largest)
-            up << (zoom = zoom::stepIn(zoom));
-        down << zoom;
-        while (zoom > zoom::smallest)
-            down.prepend(zoom = zoom::stepOut(zoom));
-        QCOMPARE(up, QList<double>(std::begin(zoom::steps), std::end(zoom::steps)));
-        QCOMPARE(down, up);
-    }
-
-    void bounded_data() {
-        QTest::addColumn<double>("given");
-        QTest::addColumn<double>("shown");
-        QTest::newRow("inside") << 1.3 << 1.3;
-        QTest::newRow("too small") << 0.1 << 0.5;
-        QTest::newRow("too large") << 9.0 << 4.0;
-        QTest::newRow("zero") << 0.0 << 1.0;
-        QTest::newRow("negative") << -2.0 << 1.0;
-        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 1.0;
-        QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << 1.0;
-    }
-    void bounded() {
-        QFETCH(double, given);
-        QFETCH(double, shown);
-        QCOMPARE(zoom::bounded(given), shown);
-    }
-
-    void fitting_data() {
+    // The largest zoom at which the machine fits, and where it then lies: in the middle of the room,
+    // never above or left of its corner.
+    void fitsInTheMiddle_data() {
         QTest::addColumn<QSize>("room");
         QTest::addColumn<QSize>("machine");
         QTest::addColumn<double>("zoom");
-        QTest::newRow("twice each way") << QSize(1410, 1122) << QSize(705, 561) << 2.0;
-        QTest::newRow("wide room: the height decides") << QSize(1920, 1122) << QSize(705, 561) << 2.0;
-        QTest::newRow("tall room: the width decides") << QSize(1410, 2000) << QSize(705, 561) << 2.0;
-        QTest::newRow("between steps") << QSize(1057, 2000) << QSize(705, 561) << 1057.0 / 705;
-        QTest::newRow("too small a room") << QSize(100, 100) << QSize(705, 561) << 0.5;
-        QTest::newRow("a huge room") << QSize(20000, 20000) << QSize(705, 561) << 4.0;
-        QTest::newRow("an empty room") << QSize(0, 0) << QSize(705, 561) << 0.5;
-        QTest::newRow("no machine") << QSize(800, 600) << QSize(0, 0) << 1.0;
+        QTest::addColumn<QPoint>("origin");
+        QTest::newRow("wide room") << QSize(1920, 1122) << QSize(705, 561) << 2.0 << QPoint(255, 0);
+        QTest::newRow("tall room, between steps")
+            << QSize(1057, 2000) << QSize(705, 561) << 1057.0 / 705 << QPoint(0, 579);
+        QTest::newRow("too small a room") << QSize(100, 100) << QSize(705, 561) << 0.5 << QPoint(0, 0);
+        QTest::newRow("too narrow a room") << QSize(300, 2000) << QSize(705, 561) << 0.5 << QPoint(0, 859);
+        QTest::newRow("a huge room") << QSize(20000, 20000) << QSize(705, 561) << 4.0 << QPoint(8590, 8878);
+        QTest::newRow("no machine") << QSize(800, 600) << QSize(0, 0) << 1.0 << QPoint(400, 300);
     }
-    void fitting() {
+    void fitsInTheMiddle() {
         QFETCH(QSize, room);
         QFETCH(QSize, machine);
         QFETCH(double, zoom);
+        QFETCH(QPoint, origin);
         QCOMPARE(zoom::fitting(room, machine), zoom);
+        QCOMPARE(centredOrigin(room, machine * zoom), origin);
     }
 
-    void twipsAtZoom_data() {
-        QTest::addColumn<QRect>("twips");
-        QTest::addColumn<double>("zoom");
-        QTest::addColumn<QRect>("pixels");
-        QTest::newRow("designed") << QRect(240, 360, 1935, 1410) << 1.0 << QRect(16, 24, 129, 94);
-        QTest::newRow("twice") << QRect(240, 360, 1935, 1410) << 2.0 << QRect(32, 48, 258, 188);
-        QTest::newRow("half, halves rounded") << QRect(240, 360, 1935, 1410) << 0.5 << QRect(8, 12, 65, 47);
-        QTest::newRow("a line a pixel high stays one")
-            << QRect(0, 2520, 5520, 15) << 1.0 << QRect(0, 168, 368, 1);
-    }
+    // Twips to pixels at a zoom, rounded to the nearest pixel.
     void twipsAtZoom() {
-        QFETCH(QRect, twips);
-        QFETCH(double, zoom);
-        QFETCH(QRect, pixels);
-        QCOMPARE(twipsRect(twips, zoom), pixels);
+        QCOMPARE(twipsRect(QRect(240, 360, 1935, 1410), 2.0), QRect(32, 48, 258, 188));
+        QCOMPARE(twipsRect(QRect(240, 360, 1935, 1410), 0.5), QRect(8, 12, 65, 47));
     }
 
-    void settingsComeBack_data() {
-        QTest::addColumn<double>("zoom");
-        QTest::addColumn<bool>("fit");
-        QTest::addColumn<int>("notebookWidth");
-        QTest::newRow("a fixed zoom") << 2.5 << false << 640;
-        QTest::newRow("fitted") << 1.0 << true << 0;
-        QTest::newRow("between steps") << 1.8235 << false << 300;
+    void gradientBands_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<int>("bandHeight"); // width / 256, at least 1
+        QTest::addColumn<int>("bottom");     // the last band's: 256 bands, or the interior's bottom if lower
+        QTest::newRow("portrait: the last band reaches the bottom") << 16200 << 28800 << 63 << 28800;
+        QTest::newRow("4K, past the 16-bit range") << 57600 << 32400 << 225 << 57600;
+        QTest::newRow("no width") << 0 << 10 << 1 << 256;
     }
-    void settingsComeBack() {
-        QFETCH(double, zoom);
-        QFETCH(bool, fit);
-        QFETCH(int, notebookWidth);
-        QTemporaryDir dir;
-        const QString file = dir.filePath(u"vista.conf"_s);
-        {
-            QSettings settings(file, QSettings::IniFormat);
-            zoom::writeSettings(settings, {zoom, fit, notebookWidth});
+    void gradientBands() {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, bandHeight);
+        QFETCH(int, bottom);
+        const auto bands = ingranix::gradientBands(width, height);
+        QCOMPARE(int(bands.size()), 256);
+        for (int k = 0; k < 256; ++k) {
+            QCOMPARE(bands[k].top, k * bandHeight);
+            QCOMPARE(bands[k].height, k < 255 ? bandHeight : bottom - 255 * bandHeight);
+            QCOMPARE(bands[k].width, width);
+            QCOMPARE(bands[k].blue, 255 - k);
         }
-        const QSettings settings(file, QSettings::IniFormat);
-        const zoom::ViewSettings read = zoom::readSettings(settings);
-        QCOMPARE(read.zoom, zoom);
-        QCOMPARE(read.fit, fit);
-        QCOMPARE(read.notebookWidth, notebookWidth);
     }
 
-    void damagedSettingsAreCalm_data() {
-        QTest::addColumn<QString>("text"); // the settings file as found
+    // What is read back: what was written, or, from a file as found, the nearest the view can show.
+    void settingsReadCalmly_data() {
+        QTest::addColumn<QString>("found"); // the file as found; empty: as writeSettings wrote the rest
         QTest::addColumn<double>("zoom");
         QTest::addColumn<bool>("fit");
         QTest::addColumn<int>("notebookWidth");
-        QTest::newRow("none") << QString() << 1.0 << false << 0;
-        QTest::newRow("words") << u"[vista]\nzoom=grande\nadatta=forse\nlarghezzaQuaderno=largo\n"_s << 1.0
-                               << false << 0;
-        QTest::newRow("out of range")
-            << u"[vista]\nzoom=40\nlarghezzaQuaderno=99999999\n"_s << 4.0 << false << 8000;
+        QTest::newRow("between steps comes back") << QString() << 1.8235 << false << 640;
+        QTest::newRow("fitted comes back") << QString() << 1.0 << true << 0;
+        QTest::newRow("words") << u"[vista]\nzoom=grande\nadatta=forse\n"_s << 1.0 << false << 0;
+        QTest::newRow("too big") << u"[vista]\nzoom=40\nlarghezzaQuaderno=9999\n"_s << 4.0 << false << 8000;
+        QTest::newRow("too small") << u"[vista]\nzoom=0.1\n"_s << 0.5 << false << 0;
+        QTest::newRow("zero") << u"[vista]\nzoom=0\n"_s << 1.0 << false << 0;
         QTest::newRow("negative") << u"[vista]\nzoom=-1\nlarghezzaQuaderno=-300\n"_s << 1.0 << false << 0;
         QTest::newRow("not a number") << u"[vista]\nzoom=nan\n"_s << 1.0 << false << 0;
-        QTest::newRow("fitted") << u"[vista]\nzoom=0.7\nadatta=true\n"_s << 0.7 << true << 0;
-        QTest::newRow("binary junk") << u"\u0001\u0002[vista\nzoom\n=\n"_s << 1.0 << false << 0;
+        QTest::newRow("infinite") << u"[vista]\nzoom=inf\n"_s << 1.0 << false << 0;
     }
-    void damagedSettingsAreCalm() {
-        QFETCH(QString, text);
+    void settingsReadCalmly() {
+        QFETCH(QString, found);
         QFETCH(double, zoom);
         QFETCH(bool, fit);
         QFETCH(int, notebookWidth);
         QTemporaryDir dir;
-        QFile file(dir.filePath(u"vista.conf"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) == text.toUtf8().size());
-        file.close();
-        const QSettings settings(file.fileName(), QSettings::IniFormat);
-        const zoom::ViewSettings read = zoom::readSettings(settings);
+        const QString path = dir.filePath(u"vista.conf"_s);
+        if (found.isEmpty()) {
+            QSettings settings(path, QSettings::IniFormat);
+            zoom::writeSettings(settings, {zoom, fit, notebookWidth});
+        } else {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(found.toUtf8()) == found.toUtf8().size());
+        }
+        const zoom::ViewSettings read = zoom::readSettings(QSettings(path, QSettings::IniFormat));
         QCOMPARE(read.zoom, zoom);
         QCOMPARE(read.fit, fit);
         QCOMPARE(read.notebookWidth, notebookWidth);
