@@ -45,7 +45,6 @@ private slots:
         OutputLabel out1(design);
         out1.resize(130, 80);
         out1.setCaption(caption);
-        QCOMPARE(out1.text(), caption);
         QCOMPARE(out1.accessibleName(), name);
         QCOMPARE(out1.font().pointSizeF() == design.pointSizeF(), designSize);
         QVERIFY(out1.fontMetrics().horizontalAdvance(caption) <= out1.contentsRect().width());
