@@ -381,10 +381,9 @@ void TestNotebook::coach_data() {
     // not speak it (after "busy").
     QTest::addColumn<QString>("remarks");
     QTest::newRow("nothing without a model") << u"+1=2 | +2=3 | +3=4 | +-1=?"_s << u"- - - -"_s;
-    // At least three, all explained; then the untried kinds in order: negative, zero, fraction, large,
-    // odd, even, positive whole.
-    QTest::newRow("two are not enough") << u"m:x + 1 | +1=2 | +2=3"_s << u"- - -"_s;
-    QTest::newRow("explains all") << u"m:x + 1 | +1=2 | +2=3 | +3=4 | +4=5"_s << u"- - - negativo -"_s;
+    // At least three, all explained ("surprise" and "one at a time" below show the first, and that it is
+    // said once); then the untried kinds in order: negative, zero, fraction, large, odd, even, positive
+    // whole.
     QTest::newRow("written after") << u"+1=2 | +2=3 | +3=4 | m:x + | m:x + 1"_s << u"- - - - negativo"_s;
     QTest::newRow("not all explained") << u"+1=2 | +2=3 | +3=7 | m:x + 1"_s << u"- - - -"_s;
     // (Zero is even: once it is tried, so is an even number.)
