@@ -87,7 +87,7 @@ private slots:
         notebookpdf::Content whole = content;
         whole.model = QString(600, u'x'); // just as long as is shown: whole, without "…"
         QCOMPARE(notebookpdf::headingLines(whole).at(3), u"Il mio modello: "_s + whole.model);
-        // The title starts at the page's 15 mm margins.
+        // The title starts at the page's 15 mm margins, its cells an inch apart as on the printed log.
         const auto words = pdfWords(pdf);
         const qreal margin = 15 / 25.4 * 72;
         QVERIFY(words.size() > 3 && words[0].first == u"IX40" && words[2].first == u"blu");
@@ -95,6 +95,8 @@ private slots:
         QCOMPARE(pdfWords(pdf, 2).value(0).second.y(), words[0].second.y()); // every page starts as high
         for (const auto &[word, corner] : words) // and no row runs into the bottom margin of the A4 page
             QVERIFY2(corner.y() < 841.89 - margin - 10, qPrintable(word));
+        QVERIFY(qAbs(words[1].second.x() - margin - 72) < 0.5 &&
+                qAbs(words[2].second.x() - margin - 144) < 0.5);
         QProcess fonts; // the table's titles in bold, the rest plain
         fonts.start(u"pdffonts"_s, {pdf});
         QVERIFY(fonts.waitForFinished(30000));
