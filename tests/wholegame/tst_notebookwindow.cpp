@@ -36,7 +36,7 @@ private slots:
         const QRect notebook = dock()->geometry(), window(QPoint(0, 0), window_->size());
         const QPoint machine =
             window_->centralWidget()->mapTo(window_.get(), machineOrigin(control("Frame1")));
-        QVERIFY(!notebook.intersects(QRect(machine, QSize(twipsToPixels(10575), twipsToPixels(8415)))));
+        QVERIFY(!notebook.intersects(QRect(machine, MainWindow::machineSize())));
         QVERIFY(window.contains(notebook) && notebook.bottom() == window.bottom());
         QVERIFY(notebook.top() <= window_->menuBar()->height() + 2);
     }

@@ -18,7 +18,6 @@
 #include "ui/movieplayer.h"
 #include "ui/notebookdock.h"
 #include "ui/notebookplot.h"
-#include "ui/twips.h"
 
 #include <QCategoryAxis>
 #include <QPrinterInfo>
