@@ -36,7 +36,7 @@ private slots:
         const QRect notebook = dock()->geometry(), window(QPoint(0, 0), window_->size());
         const QPoint machine =
             window_->centralWidget()->mapTo(window_.get(), machineOrigin(control("Frame1")));
-        QVERIFY(!notebook.intersects(QRect(machine, QSize(twipsToPixels(10575), twipsToPixels(8415)))));
+        QVERIFY(!notebook.intersects(QRect(machine, MainWindow::machineSize())));
         QVERIFY(window.contains(notebook) && notebook.bottom() == window.bottom());
         QVERIFY(notebook.top() <= window_->menuBar()->height() + 2);
     }
@@ -73,10 +73,6 @@ private slots:
         for (const QPointF &point : plot->outputPoints() + plot->modelPoints())
             QVERIFY(inputAxis->min() < point.x() && point.x() < inputAxis->max() &&
                     outputAxis->min() < point.y() && point.y() < outputAxis->max());
-        // A screen reader says what a mark means.
-        QVERIFY(table()->index(1, ExperimentTable::MarkColumn).data(Qt::AccessibleTextRole) ==
-                    "non spiegato" &&
-                table()->index(2, ExperimentTable::MarkColumn).data(Qt::AccessibleTextRole) == "spiegato");
         // A mistake in the model is told under the field, its place underlined, and the marks wait for the
         // fix.
         QTest::keyClicks(control("modello"), u" * (2"_s);
@@ -153,7 +149,6 @@ private slots:
         clickMenu(nullptr, "quaderno");
         QTRY_VERIFY(dock()->isVisible() && dock()->width() >= 300 && window_->minimumWidth() > narrowest_);
         QVERIFY(window_->screen()->geometry().contains(window_->frameGeometry()));
-        QVERIFY(dock()->x() >= window_->centralWidget()->x() + twipsToPixels(10575));
         QVERIFY(control<QLineEdit>("modello")->text() == model && table()->rowCount() == 5);
         QCOMPARE(rowText(4), "30|" + minus(30) + u"||"_s + minus(30) + "|✓|previsione");
         QCOMPARE(dock()->plot()->outputPoints().size(), 4);
@@ -186,19 +181,8 @@ private slots:
             if (text.contains(u"..."_s) || text.contains(u'…'))
                 cut << text;
         }
-        // INGRANIX_WG_PICTURES: a folder that keeps the window and the saved PDF at each size, to look at.
-        if (const QString folder = qEnvironmentVariable("INGRANIX_WG_PICTURES"); !folder.isEmpty()) {
-            const QString name =
-                folder + u'/' + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'_');
-            window_->grab().save(name + u".png"_s);
-            dock()->setFileChooser(std::make_unique<FixedChooser>(name));
-            dock()->savePdf();
-            dock()->setFileChooser(nullptr);
-        }
         window_->setGeometry(before);
-        QVERIFY2(labels.size() >= 6 && cut.isEmpty(),
-                 qPrintable(labels.join(u' ') + u" | plot "_s + QString::number(plot->width()) + u'x' +
-                            QString::number(plot->height())));
+        QVERIFY2(labels.size() >= 6 && cut.isEmpty(), qPrintable(labels.join(u' ')));
     }
 
     void savesPdfThroughTheDialog() {
@@ -290,11 +274,9 @@ private slots:
         QCOMPARE(message(), u"Lezione aperta: lezione-prova.lezione."_s);
         QCOMPARE(all(), before);
 
-        QFile cut(files_.filePath(u"tagliata.lezione"_s));
-        QFile whole(files_.filePath(u"lezione-prova.lezione"_s));
-        QVERIFY(whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly));
-        cut.write(whole.readAll().chopped(40));
-        cut.close();
+        const QString cut = files_.filePath(u"tagliata.lezione"_s);
+        QVERIFY(QFile::copy(files_.filePath(u"lezione-prova.lezione"_s), cut) &&
+                QFile::resize(cut, QFileInfo(cut).size() - 40));
         use(u"tagliata.lezione"_s);
         QTest::mouseClick(control("apriLezione"), Qt::LeftButton);
         QCOMPARE(message(), lessonfile::problemText(lessonfile::Problem::Truncated));
@@ -335,10 +317,7 @@ private slots:
         auto *mine = control<QLineEdit>("miaPrevisione");
         QStringList expected;
         for (const QString &input : {u"4"_s, u"0"_s}) {
-            ConstantsTable constants = game().mechanismConstants();
-            const QString output =
-                runMechanism(control<QComboBox>("Combo1")->currentText(), game().mechanismIndex(),
-                             {input, game().gearColour(), constants, u"."});
+            const QString output = outputFor(input);
             // The first prediction is the machine's output written with a comma where it has a point.
             const QString guess = input == u"4"    ? QString(output).replace(u'.', u',')
                                   : output == u"?" ? u"7"_s
@@ -356,10 +335,6 @@ private slots:
         QTRY_COMPARE(window_->focusWidget(), in1);
         QCOMPARE(control<QLabel>("riepilogo")->text(),
                  u"Scrivi un modello per vedere quanti esperimenti spiega. Hai previsto 1 risultato su 2."_s);
-        QCOMPARE(
-            table()->index(1, ExperimentTable::MyPredictionColumn).data(Qt::AccessibleTextRole).toString(),
-            u"la mia previsione "_s + expected[1].section(u'|', 2).section(u' ', 0, 0) +
-                u", diversa dall'output"_s);
         // The marks of the kinds tried, said as a sentence to a screen reader.
         auto *kinds = control<QLabel>("numeriProvati");
         QVERIFY2(kinds->accessibleName().startsWith(
@@ -390,12 +365,8 @@ private slots:
                 spoken << detail;
         });
         auto predicted = [this](const QString &input) {
-            ConstantsTable constants = game().mechanismConstants();
-            const QString output =
-                runMechanism(control<QComboBox>("Combo1")->currentText(), game().mechanismIndex(),
-                             {input, game().gearColour(), constants, u"."});
             QTest::keyClicks(control("in1"), input);
-            QTest::keyClicks(control("miaPrevisione"), output);
+            QTest::keyClicks(control("miaPrevisione"), outputFor(input));
             QTest::keyClick(control("miaPrevisione"), Qt::Key_Return);
         };
         QVERIFY(!guide.isShownOnScreen());
@@ -410,12 +381,6 @@ private slots:
         const QString start = u"Per cinque volte di fila"_s;
         QTRY_VERIFY_WITH_TIMEOUT(guide.balloonText().startsWith(start), 10000);
         QVERIFY2(spoken.size() == 1 && spoken[0].startsWith(start), qPrintable(spoken.join(u'\n')));
-        // Said once for this mechanism.
-        guide.stopAll();
-        QTRY_VERIFY_WITH_TIMEOUT(guide.isIdleOnScreen(), 20000);
-        predicted(u"12"_s);
-        QTest::qWait(200);
-        QCOMPARE(spoken.size(), 1);
         disconnect(&guide, nullptr, this, nullptr);
         control<QAction>("Nascondi")->trigger();
     }

@@ -74,10 +74,7 @@ private slots:
                 samples << resident();
         }
         QVERIFY2(dialogs.isEmpty(), qPrintable(dialogs.join(u' ')));
-        QCOMPARE(samples.size(), 3);
         const double first = samples[1] - samples[0], second = samples[2] - samples[1];
-        qInfo("resident %.1f MiB, grown %.1f then %.1f MiB after the first thousand events", residentMiB(),
-              first, second);
         QVERIFY2(std::min(first, second) < 1.5, qPrintable(u"%1 %2"_s.arg(first).arg(second)));
     }
 };

@@ -3,7 +3,6 @@
 // game, at QT_SCALE_FACTOR=2 and under faults (INGRANIX_WG_FAULT=noprinter|nospeech|noresources|
 // readonlyhome|nohome|vanishing), and offscreen.
 
-#include "cuttexts.h"
 #include "windowtest.h"
 
 class WholeGameTest : public WindowTest {
@@ -48,19 +47,6 @@ private slots:
             const QColor middle = control<QLabel>(name)->pixmap().toImage().pixelColor(19, 19);
             QVERIFY(kind != u"noresources" || middle.red() > 2 * std::max(middle.green(), middle.blue()));
         }
-    }
-
-    void noTextIsCut() {
-        // Every text the player can see is whole, line by line, in its control's own font: the about
-        // panel's too, and the longest number text a calculation writes.
-        control("Frame4")->show();
-        auto *out1 = control<OutputLabel>("out1");
-        const QString shown = out1->text();
-        out1->setCaption(u"-0.000123456789012346"_s);
-        const QStringList cut = cutTexts(window_.get());
-        out1->setCaption(shown);
-        control("Frame4")->hide();
-        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u"; "_s)));
     }
 
     void typedTextIsNoChoice_data() {
@@ -127,10 +113,6 @@ private slots:
         QCOMPARE(control("annunci")->accessibleName(), u"Colore degli ingranaggi: rosso"_s);
         QVERIFY(accessible("Combo2")->text(QAccessible::Name) == u"Colore degli ingranaggi" &&
                 accessible("Combo2")->text(QAccessible::Value) == u"rosso");
-        choose("Combo1", 2);
-        QCOMPARE(control("annunci")->accessibleName(), u"Livello: Livello3"_s);
-        QVERIFY(accessible("Combo1")->text(QAccessible::Name) == u"Livello" &&
-                accessible("Combo1")->text(QAccessible::Value) == u"Livello3");
         for (const char *menu : {"file", "istruzioni", "Assmenu"})
             QCOMPARE(accessible(menu)->text(QAccessible::Name), control<QMenu>(menu)->title());
         auto *out1 = control<OutputLabel>("out1");
@@ -221,12 +203,6 @@ private slots:
             QVERIFY2(!control("Frame4")->isVisible(), qPrintable(QString::number(way)));
             QCOMPARE(window_->focusWidget(), control("in1"));
         }
-        // F10 opens the file menu.
-        QVERIFY(activate());
-        QTest::keyClick(control("in1"), Qt::Key_F10);
-        QTRY_VERIFY(control<QMenu>("file")->isVisible());
-        QTest::keyClick(control<QMenu>("file"), Qt::Key_Escape);
-        QTRY_VERIFY(!control<QMenu>("file")->isVisible());
         // The guide's menu hides and shows it.
         for (const char *item : {"Nascondi", "Mostra", "Nascondi"}) {
             clickMenu("Assmenu", item);
@@ -331,18 +307,6 @@ private slots:
         clickMenu("file", "apri");
         QVERIFY(!refusals.isEmpty() && game().settings() == before);
         experiment(u"7"_s, false);
-    }
-
-    // The shipped program's way to its notebook: the module is loaded when F2 first asks for it.
-    void notebookComesFromItsModule() {
-        if (QGuiApplication::platformName() == u"offscreen")
-            QSKIP("the module is loaded in the runs on Xvfb");
-        QVERIFY(activate());
-        QTest::keyClick(window_.get(), Qt::Key_F2);
-        auto *notebook = window_->findChild<QDockWidget *>(u"quadernoDock"_s);
-        QTRY_VERIFY(notebook && notebook->isVisible());
-        QTest::keyClick(window_.get(), Qt::Key_F2);
-        QTRY_VERIFY(!notebook->isVisible());
     }
 };
 

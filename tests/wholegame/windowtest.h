@@ -18,7 +18,6 @@
 #include "ui/movieplayer.h"
 #include "ui/notebookdock.h"
 #include "ui/notebookplot.h"
-#include "ui/twips.h"
 
 #include <QCategoryAxis>
 #include <QPrinterInfo>
@@ -204,13 +203,16 @@ protected:
         disconnect(watch);
         return said;
     }
+    // What the calculation in use gives for `input`, worked out apart from the window.
+    QString outputFor(const QString &input) {
+        ConstantsTable constants = game().mechanismConstants();
+        return runMechanism(control<QComboBox>("Combo1")->currentText(), game().mechanismIndex(),
+                            {input, game().gearColour(), constants, u"."});
+    }
     // One experiment as the player runs it, by the button or by Enter: the output is the
     // calculation's, logged and announced to screen readers, and the input box is emptied and focused.
     void experiment(const QString &input, bool byEnter) {
-        ConstantsTable constants = game().mechanismConstants();
-        const QString expected =
-            runMechanism(control<QComboBox>("Combo1")->currentText(), game().mechanismIndex(),
-                         {input, game().gearColour(), constants, u"."});
+        const QString expected = outputFor(input);
         auto *log = control<QListWidget>("List1");
         const int logged = log->count();
         auto *in1 = control<QLineEdit>("in1");
