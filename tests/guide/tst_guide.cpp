@@ -79,13 +79,6 @@ class TestGuide : public QObject {
     static bool waitIdle(GuideAgent &g) {
         return QTest::qWaitFor([&] { return !g.isBusy(); }, 20000);
     }
-    // Milliseconds the guide takes over `text`, and over whatever it still had to do.
-    static qint64 msToSay(GuideAgent &guide, const QString &text) {
-        QElapsedTimer timer;
-        timer.start();
-        guide.speak(text);
-        return waitIdle(guide) ? timer.elapsed() : -1;
-    }
 
     // The null sink's monitor recorded while `act` runs: the seconds from its first sound to its last.
     double heardDuring(const std::function<void()> &act) {
@@ -117,35 +110,28 @@ private slots:
         QTest::addColumn<Script>("script");
         // The calls in order, parted by '|' (a speech by its start).
         QTest::addColumn<QString>("expected");
-        const Script greet = [](GuideCharacter &g) { guidescript::GreetPlayer(g, {1921, 1083}); };
-        const Script experiments = [](GuideCharacter &g) {
-            for (int count = 1; count <= 4; ++count) // the fourth says nothing
-                guidescript::reactToExperiment(g, count);
-        };
         QTest::newRow("GreetPlayer")
-            << Script(greet)
-            << QString(
-                   uR"(moveTo 1721,532|show|speak Benvenuti alla ingranix1 1\Pau=500\ |speak \Pau=200\la prima|)"
-                   R"(speak \Pau=300|moveTo 166,480|play getattention|play getattention|play gestureleft)"_s);
+            << Script([](GuideCharacter &g) {
+                   guidescript::GreetPlayer(g, {1921, 1083});
+               })
+            << uR"(moveTo 1721,532|show|speak Benvenuti alla ingranix1 1\Pau=500\ |speak \Pau=200\la prima|)"
+               R"(speak \Pau=300|moveTo 166,480|play getattention|play getattention|play gestureleft)"_s;
         QTest::newRow("controlli")
             << Script(guidescript::explainControls)
-            << QString(
-                   uR"(stopAll|moveTo 166,480|play announce|speak \pau=500\La|play gestureleft|speak \pau=500\Questo)"_s);
+            << uR"(stopAll|moveTo 166,480|play announce|speak \pau=500\La|play gestureleft|speak \pau=500\Questo)"_s;
         QTest::newRow("operazioni")
             << Script(guidescript::explainOperations)
-            << QString(
-                   uR"(stopAll|play read|speak Allora|speak \pau=500\Nel|speak \pau=500\ Se|speak \pau=500\?)"_s);
-        QTest::newRow("experiments 1 to 4")
-            << Script(experiments)
-            << QString(
-                   uR"(play gestureleft|speak La|speak Prova|speak Il tuo|speak \pau=500\Quando|play processing)"_s);
+            << uR"(stopAll|play read|speak Allora|speak \pau=500\Nel|speak \pau=500\ Se|speak \pau=500\?)"_s;
+        QTest::newRow("experiments 1 to 4: the fourth says nothing") << Script([](GuideCharacter &g) {
+            for (int count = 1; count <= 4; ++count)
+                guidescript::reactToExperiment(g, count);
+        }) << uR"(play gestureleft|speak La|speak Prova|speak Il tuo|speak \pau=500\Quando|play processing)"_s;
         QTest::newRow("opened name too short")
             << Script([](GuideCharacter &g) { guidescript::announceOpenedFile(g, "abc"); })
             << u"show|play search"_s;
-        QTest::newRow("opened cut inside a surrogate pair")
-            << Script([](GuideCharacter &g) { guidescript::announceOpenedFile(g, "gatto😀abc"); })
-            << QString(
-                   u"show|play search|speak è stato aperto il meccanismo di calcolo che hai salvato con il nome gatto."_s);
+        QTest::newRow("opened cut inside a surrogate pair") << Script([](GuideCharacter &g) {
+            guidescript::announceOpenedFile(g, "gatto😀abc");
+        }) << u"show|play search|speak è stato aperto il meccanismo di calcolo che hai salvato con il nome gatto."_s;
     }
     void scriptRequests() {
         QFETCH(Script, script);
@@ -406,8 +392,14 @@ private slots:
                        "esperimento.";
         text.replace(' ', "    ");
         const double deadline = GuideAgent::speechDeadlineMs(speech::estimateMs(text)) / 1000.0;
-        double took = 0;
-        const double sound = heardDuring([&] { took = msToSay(guide, text) / 1000.0; });
+        QElapsedTimer timer;
+        double took = -1;
+        const double sound = heardDuring([&] {
+            timer.start();
+            guide.speak(text);
+            if (waitIdle(guide))
+                took = timer.elapsed() / 1000.0;
+        });
         qInfo("heard for %.2f s, the request took %.2f s, its estimate %.2f s", sound, took,
               speech::estimateMs(text) / 1000.0);
         QVERIFY2(sound > 1.0, "the speech was not heard");
