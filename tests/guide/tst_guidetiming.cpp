@@ -57,7 +57,8 @@ class TestGuideTiming : public QObject {
 
     // Runs "<ms> <call>" steps on a guide with a small character; logs "<ms> <kind> <detail>" as each
     // request starts and "<ms> idle" when all are done. With a voice, the log has what it is asked too,
-    // and the steps "voice" (it has finished) and "reader" (a screen reader starts).
+    // and the steps "voice" (it has finished) and "reader" (a screen reader starts). "ask" logs whether
+    // the guide is on screen with nothing to do.
     struct Run {
         QStringList log; // outlives the guide, whose voice may still write into it as it goes
         ManualClock *clock = nullptr;
@@ -98,6 +99,9 @@ class TestGuideTiming : public QObject {
                 voice->finish();
             else if (call == u"reader")
                 guide.setScreenReaderRunning(true);
+            else if (call == u"ask") // would an aside such as a coaching remark go now?
+                r->log << u"%1 %2"_s.arg(r->clock->time)
+                              .arg(guide.isIdleOnScreen() ? u"ready" : u"busy or away");
         }
         r->clock->runUntil(until);
         return result;
@@ -121,9 +125,11 @@ private slots:
         QTest::addColumn<bool>("withVoice");
         QTest::addColumn<QString>("log");
         QTest::addColumn<int>("quiet");
-        QTest::newRow("show fades in") << QStringList{"0 show"} << false << u"0 show | 300 idle"_s << 300;
-        QTest::newRow("hide fades out") << QStringList{"0 show", "1000 hide"} << false
-                                        << u"0 show | 300 idle | 1000 hide | 1250 idle"_s << 1250;
+        QTest::newRow("show fades in")
+            << QStringList{"0 show", "400 ask"} << false << u"0 show | 300 idle | 400 ready"_s << 300;
+        QTest::newRow("hide fades out")
+            << QStringList{"0 show", "1000 hide", "2000 ask"} << false
+            << u"0 show | 300 idle | 1000 hide | 1250 idle | 2000 busy or away"_s << 1250;
         QTest::newRow("a glide: 1.2 ms a pixel")
             << QStringList{"0 show", "1000 moveTo 300,400"} << false
             << u"0 show | 300 idle | 1000 moveTo 300,400 | 1600 idle"_s << 1600;
@@ -144,8 +150,9 @@ private slots:
         QTest::newRow("a word, then read, then the balloon gone")
             << QStringList{"0 show", "1000 speak Ciao"} << false
             << u"0 show | 300 idle | 1000 speak Ciao | 2900 idle"_s << 4400;
-        QTest::newRow("one after another") << QStringList{"0 show", "0 play wave", "0 speak uno"} << false
-                                           << u"0 show | 300 play wave | 800 speak uno | 2700 idle"_s << 4200;
+        QTest::newRow("one after another")
+            << QStringList{"0 show", "0 play wave", "0 speak uno", "1000 ask"} << false
+            << u"0 show | 300 play wave | 800 speak uno | 1000 busy or away | 2700 idle"_s << 4200;
         QTest::newRow("stopped: the rest dropped")
             << QStringList{"0 show", "0 play wave", "0 speak uno", "500 stopAll"} << false
             << u"0 show | 300 play wave | 500 idle"_s << 700;
@@ -186,9 +193,8 @@ private slots:
         }
         QCOMPARE(path.size(), 15);
         QCOMPARE(path.last(), QPoint(300, 400));
-        for (qsizetype i = 1; i < path.size(); ++i) {
+        for (qsizetype i = 1; i < path.size(); ++i)
             QVERIFY(path[i].x() >= path[i - 1].x() && qAbs(path[i].x() * 4 - path[i].y() * 3) <= 4);
-        }
         const int firstStep = path[0].x(), middleStep = path[7].x() - path[6].x();
         QVERIFY2(firstStep < middleStep, qPrintable(u"%1 %2"_s.arg(firstStep).arg(middleStep)));
     }
