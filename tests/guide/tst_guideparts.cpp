@@ -110,6 +110,17 @@ class TestGuideParts : public QObject {
     }
 
 private slots:
+    // One request runs at a time: none starts while another runs, and only the running one ends.
+    void queueRunsOneAtATime() {
+        RequestQueue queue;
+        QVERIFY(queue.add({Request::Kind::Show, {}, {}}) && queue.add({Request::Kind::Hide, {}, {}}));
+        QCOMPARE(queue.startNext()->kind, Request::Kind::Show);
+        QVERIFY(!queue.startNext());
+        QCOMPARE(queue.endCurrent()->kind, Request::Kind::Show);
+        QVERIFY(!queue.endCurrent());
+        QCOMPARE(queue.startNext()->kind, Request::Kind::Hide);
+    }
+
     void tweenGoesFromEndToEnd_data() {
         QTest::addColumn<int>("durationMs"); // from 10 to 30, starting at 100
         QTest::addColumn<bool>("eased");
