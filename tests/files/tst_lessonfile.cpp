@@ -90,20 +90,24 @@ private slots:
         QCOMPARE(result.lesson.firstAfterModel(), std::max(0, experiments - 2));
     }
 
-    void editorsLineEndsAreRead() {
-        QByteArray text = sampleText();
-        text.replace("\n", "\r\n").prepend("\xEF\xBB\xBF");
-        const ReadResult result = parse(text);
-        QCOMPARE(result.problem, Problem::None);
-        QVERIFY(result.lesson == sampleLesson());
-    }
-
+    // Every kind of bad text is refused with its reason and the line it found it on (0: none), and nothing of
+    // it is kept; an editor's line ends and byte order mark are no fault.
     void badInput_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<Problem>("problem");
         QTest::addColumn<int>("line");
         const QByteArray good = sampleText();
         const int rows = lineOf("esperimenti") + 2; // the first experiment's line
+        // The sample with the value of `key` changed, refused at that key's line unless `line` says
+        // otherwise.
+        const auto changed = [](const char *name, const char *key, const char *value, Problem problem,
+                                int line = -1) {
+            QTest::newRow(name) << withLine(lineOf(key), key + "\t"_ba + value) << problem
+                                << (line < 0 ? lineOf(key) : line);
+        };
+        QByteArray edited = good;
+        QTest::newRow("an editor's line ends")
+            << edited.replace("\n", "\r\n").prepend("\xEF\xBB\xBF") << Problem::None << 0;
         QTest::newRow("empty") << QByteArray() << Problem::NotALesson << 0;
         QTest::newRow("a mechanism file")
             << "\"Livello1*rosso*3*1*2*3*4*5*6*7*8*9*0*1*2*3*4*5*6*\"\r\n"_ba << Problem::NotALesson << 0;
@@ -111,46 +115,33 @@ private slots:
         QTest::newRow("a version that is no number")
             << withLine(1, "Ingranix lezione uno") << Problem::NotALesson << 0;
         QTest::newRow("a newer version") << withLine(1, "Ingranix lezione 2") << Problem::NewerVersion << 0;
-        QTest::newRow("cut in the header")
-            << good.left(good.indexOf("costanti") + 5) << Problem::Truncated << 0;
-        QTest::newRow("cut inside an experiment")
-            << good.left(good.lastIndexOf("verde") + 2) << Problem::Truncated << 0;
-        QTest::newRow("cut inside a character")
-            << good.left(good.indexOf("è") + 1) << Problem::Truncated << 0;
-        QTest::newRow("cut before its end line")
-            << good.left(good.lastIndexOf("fine")) << Problem::Truncated << 0;
-        QTest::newRow("its end line cut")
-            << good.left(good.lastIndexOf("fine") + 2) << Problem::Truncated << 0;
-        QTest::newRow("ten million rows")
-            << withLine(lineOf("esperimenti"), "esperimenti\t10000000") << Problem::TooLarge << 0;
-        QTest::newRow("fewer rows than it says")
-            << withLine(lineOf("esperimenti"), "esperimenti\t5") << Problem::Truncated << 0;
-        QTest::newRow("more rows than it says")
-            << withLine(lineOf("esperimenti"), "esperimenti\t3") << Problem::Damaged << rows + 3;
-        QTest::newRow("a constant out of range")
-            << withLine(lineOf("costanti"), "costanti\t1 2 3 4 5 6 7 8 9 10 1 2 3 4 5 6")
-            << Problem::OutOfRange << lineOf("costanti");
-        QTest::newRow("a negative index") << withLine(lineOf("meccanismo"), "meccanismo\t-1")
-                                          << Problem::OutOfRange << lineOf("meccanismo");
+        const auto cut = [&](const char *name, qsizetype length) {
+            QTest::newRow(name) << good.left(length) << Problem::Truncated << 0;
+        };
+        cut("cut in the header", good.indexOf("costanti") + 5);
+        cut("cut inside an experiment", good.lastIndexOf("verde") + 2);
+        cut("cut inside a character", good.indexOf("è") + 1);
+        cut("cut before its end line", good.lastIndexOf("fine"));
+        cut("its end line cut", good.lastIndexOf("fine") + 2);
+        changed("ten million rows", "esperimenti", "10000000", Problem::TooLarge, 0);
+        changed("fewer rows than it says", "esperimenti", "5", Problem::Truncated, 0);
+        changed("more rows than it says", "esperimenti", "3", Problem::Damaged, rows + 3);
+        changed("a constant out of range", "costanti", "1 2 3 4 5 6 7 8 9 10 1 2 3 4 5 6",
+                Problem::OutOfRange);
+        changed("a negative index", "meccanismo", "-1", Problem::OutOfRange);
         QList<QByteArray> row = good.split('\n')[rows].split('\t');
         row[5] = "0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 12";
         QTest::newRow("an experiment's constant out of range")
             << withLine(rows + 1, row.join('\t')) << Problem::OutOfRange << rows + 1;
-        QTest::newRow("fifteen constants")
-            << withLine(lineOf("costanti"), "costanti\t1 2 3 4 5 6 7 8 9 1 2 3 4 5 6") << Problem::Damaged
-            << lineOf("costanti");
-        QTest::newRow("an index that is no number")
-            << withLine(lineOf("meccanismo"), "meccanismo\ttre") << Problem::Damaged << lineOf("meccanismo");
-        QTest::newRow("an unknown escape")
-            << withLine(lineOf("livello"), "livello\tLivello\\1") << Problem::Damaged << lineOf("livello");
-        QTest::newRow("a date that is none")
-            << withLine(lineOf("data"), "data\tieri") << Problem::Damaged << lineOf("data");
+        changed("fifteen constants", "costanti", "1 2 3 4 5 6 7 8 9 1 2 3 4 5 6", Problem::Damaged);
+        changed("an index that is no number", "meccanismo", "tre", Problem::Damaged);
+        changed("an unknown escape", "livello", "Livello\\1", Problem::Damaged);
+        changed("a date that is none", "data", "ieri", Problem::Damaged);
         QTest::newRow("a key missing")
             << withLine(lineOf("colore"), "# colore") << Problem::Damaged << lineOf("esperimenti");
         QTest::newRow("a key twice") << withLine(lineOf("colore"), "livello\tLivello2") << Problem::Damaged
                                      << lineOf("colore");
-        QTest::newRow("not UTF-8") << withLine(lineOf("modello"), "modello\tx \xe8 1") << Problem::Damaged
-                                   << lineOf("modello");
+        changed("not UTF-8", "modello", "x \xe8 1", Problem::Damaged);
         row = good.split('\n')[rows + 2].split('\t'); // the newest experiment
         row[6] = "no";
         QTest::newRow("an old experiment after the newest prediction")
@@ -167,8 +158,8 @@ private slots:
         const ReadResult result = parse(text);
         QCOMPARE(result.problem, problem);
         QCOMPARE(result.line, line);
-        QVERIFY(result.lesson == Lesson());
-        QVERIFY(!problemText(problem).isEmpty());
+        QVERIFY(result.lesson == (problem == Problem::None ? sampleLesson() : Lesson()));
+        QCOMPARE(problemText(problem).isEmpty(), problem == Problem::None);
     }
 
     void unreadableFiles_data() {

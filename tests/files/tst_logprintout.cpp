@@ -37,17 +37,10 @@ private slots:
         const auto words = pdfWords(pdf);
         QCOMPARE(words.value(0).second.y(), pdfWords(pdf, 2).value(0).second.y());
         QCOMPARE(words.value(1).second.x() - words.value(0).second.x(), 72.0);
-    }
-
-    void unwritableDocumentIsReported() {
-        QFile plain(dir.filePath(u"plain-file"_s));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(dir.filePath(u"plain-file/out.pdf"_s)); // fails even for root
-        QString error;
-        QVERIFY(!logprintout::render(printer, {header}, &error));
-        QVERIFY(!error.isEmpty());
+        // A document that cannot be written (inside a plain file: even for root) is reported.
+        printer.setOutputFileName(pdf + u"/out.pdf"_s);
+        error.clear();
+        QVERIFY(!logprintout::render(printer, {header}, &error) && !error.isEmpty());
     }
 
     void printerProblemsAreReported() {
@@ -94,7 +87,7 @@ private slots:
         notebookpdf::Content whole = content;
         whole.model = QString(600, u'x'); // just as long as is shown: whole, without "…"
         QCOMPARE(notebookpdf::headingLines(whole).at(3), u"Il mio modello: "_s + whole.model);
-        // The title starts at the page's 15 mm margins, its cells an inch apart.
+        // The title starts at the page's 15 mm margins, its cells an inch apart as on the printed log.
         const auto words = pdfWords(pdf);
         const qreal margin = 15 / 25.4 * 72;
         QVERIFY(words.size() > 3 && words[0].first == u"IX40" && words[2].first == u"blu");
@@ -102,6 +95,8 @@ private slots:
         QCOMPARE(pdfWords(pdf, 2).value(0).second.y(), words[0].second.y()); // every page starts as high
         for (const auto &[word, corner] : words) // and no row runs into the bottom margin of the A4 page
             QVERIFY2(corner.y() < 841.89 - margin - 10, qPrintable(word));
+        QVERIFY(qAbs(words[1].second.x() - margin - 72) < 0.5 &&
+                qAbs(words[2].second.x() - margin - 144) < 0.5);
         QProcess fonts; // the table's titles in bold, the rest plain
         fonts.start(u"pdffonts"_s, {pdf});
         QVERIFY(fonts.waitForFinished(30000));
@@ -109,13 +104,6 @@ private slots:
         QVERIFY2(used.contains(QRegularExpression(u"\\n[^\\s-]+ "_s)) &&
                      used.contains(QRegularExpression(u"\\n\\S+-Bold "_s)),
                  qPrintable(used));
-        QVERIFY(qAbs(words[1].second.x() - margin - 72) < 0.5 &&
-                qAbs(words[2].second.x() - margin - 144) < 0.5);
-        // The table's columns are shares of the room between the side margins of an A4 page.
-        const auto output =
-            std::find_if(words.begin(), words.end(), [](const auto &w) { return w.first == "output"; });
-        QVERIFY(output != words.end() &&
-                qAbs(output->second.x() - margin - (595.28 - 2 * margin) * 0.14) < 0.3);
         QCOMPARE(lines.value(lines.indexOf(content.summary) + 1), content.kinds);
         QVERIFY(lines.contains(u"7 14 15 ✗ altro colore"_s) && lines.contains(u"199 398 399 ✗"_s) &&
                 lines.contains(u"150 300 300 ✓ 301 ✗"_s));

@@ -85,17 +85,14 @@ private slots:
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("separator");
         QTest::addColumn<QString>("expected");
-        const QString period = u"."_s;
-        const QString comma = u","_s;
-        QTest::newRow("fraction, comma") << -5.5 << QString(comma) << u"-5,5"_s;
-        QTest::newRow("1.1 x 3 keeps 15 digits") << double(1.1 * 3) << QString(period) << u"3.3"_s;
-        QTest::newRow("1E+15") << double(1e15) << QString(period) << u"1E+15"_s;
-        QTest::newRow("smallest fixed, comma") << 0.00012 << QString(comma) << u"0,00012"_s;
-        QTest::newRow("1E-05") << 0.00001 << QString(period) << u"1E-05"_s;
-        QTest::newRow("two-digit exponent") << -1.5e-10 << QString(period) << u"-1.5E-10"_s;
-        QTest::newRow("rounds up to 0.0001") << 0.00009999999999999999 << QString(period) << u"0.0001"_s;
-        QTest::newRow("rounded to 15 digits, no fraction left")
-            << 123456789012345.6 << QString(comma) << u"123456789012346"_s;
+        QTest::newRow("fraction, comma") << -5.5 << u","_s << u"-5,5"_s;
+        QTest::newRow("1.1 x 3 keeps 15 digits") << double(1.1 * 3) << u"."_s << u"3.3"_s;
+        QTest::newRow("1E+15") << double(1e15) << u"."_s << u"1E+15"_s;
+        QTest::newRow("smallest fixed, comma") << 0.00012 << u","_s << u"0,00012"_s;
+        QTest::newRow("1E-05") << 0.00001 << u"."_s << u"1E-05"_s;
+        QTest::newRow("two-digit exponent") << -1.5e-10 << u"."_s << u"-1.5E-10"_s;
+        QTest::newRow("rounds up to 0.0001") << 0.00009999999999999999 << u"."_s << u"0.0001"_s;
+        QTest::newRow("15 digits, no fraction left") << 123456789012345.6 << u","_s << u"123456789012346"_s;
     }
 
     void numberText() {
@@ -105,16 +102,21 @@ private slots:
         QCOMPARE(ingranix::numberText(value, separator), expected);
     }
 
-    // Every cell of every level on one input: a calculation or a constant in the wrong cell shows.
-    void cells_data() {
+    // Every cell of every level on one input, for rosso, verde, blu and grigio: a calculation or a constant
+    // in the wrong cell shows. Then the boundaries and failures of each kind of calculation, and what runs
+    // nothing.
+    void examples_data() {
         QTest::addColumn<int>("level");
         QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("colour"); // empty: the four colours
         QTest::addColumn<QString>("constants");
         QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("captions"); // for rosso, verde, blu, grigio
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("after");
         QString c, in;
         const auto cell = [&](int level, int index, const char *captions) {
-            QTest::addRow("Mechanism%d_%d", level, index) << level << index << c << in << QString(captions);
+            QTest::addRow("Mechanism%d_%d", level, index)
+                << level << index << QString() << c << in << QString::fromLatin1(captions) << c;
         };
         // add 4: 10.4, subtract 3: 3.4; n = 6: parity "1", threshold 6 shows "6";
         // on x (index 6): parity "0", threshold "1".
@@ -162,34 +164,9 @@ private slots:
         cell(4, 7, "-36 1 24 301");
         cell(4, 8, "1470 -36 84 104");
         cell(4, 9, "24 396 1 240");
-    }
-
-    void cells() {
-        QFETCH(int, level);
-        QFETCH(int, index);
-        QFETCH(QString, constants);
-        QFETCH(QString, input);
-        QFETCH(QString, captions);
-        QStringList shown;
-        for (const char *colour : {"rosso", "verde", "blu", "grigio"}) {
-            ConstantsTable table = makeConstants(constants);
-            shown << run(level, index, QString::fromLatin1(colour), table, input);
-        }
-        QCOMPARE(shown.join(u' '), captions);
-    }
-
-    // The boundaries and failures of each kind of calculation, and what runs nothing.
-    void examples_data() {
-        QTest::addColumn<int>("level");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QString>("colour");
-        QTest::addColumn<QString>("constants");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<QString>("after");
         example("Livello5 runs nothing", 5, 1, "rosso", "", "1", "?");
         example("index 0 runs nothing", 1, 0, "rosso", "", "1", "?");
-        example("no colour runs nothing", 1, 1, "", "", "1", "?");
+        example("no colour runs nothing", 1, 1, "?", "", "1", "?");
         example("subtract: equal is ?", 1, 1, "verde", "12=3", "3", "?");
         // Thresholds of 0, 1 and 2 first move up by four, in the table itself; C(1,4) = 1 at index 1
         // shows it unmoved.
@@ -226,11 +203,17 @@ private slots:
         QFETCH(QString, input);
         QFETCH(QString, expected);
         QFETCH(QString, after);
-        ConstantsTable table = makeConstants(constants);
-        // Twice: a moved threshold finds nothing more to move and gives the same caption.
-        QCOMPARE(run(level, index, colour, table, input), expected);
-        QCOMPARE(run(level, index, colour, table, input), expected);
-        QCOMPARE(table, makeConstants(after));
+        QStringList shown;
+        for (const QString &name : colour.isEmpty()
+                                       ? QStringList{u"rosso"_s, u"verde"_s, u"blu"_s, u"grigio"_s}
+                                       : QStringList{colour == u"?" ? QString() : colour}) {
+            ConstantsTable table = makeConstants(constants);
+            // Twice: a moved threshold finds nothing more to move and gives the same caption.
+            shown << run(level, index, name, table, input);
+            QCOMPARE(run(level, index, name, table, input), shown.last());
+            QCOMPARE(table, makeConstants(after));
+        }
+        QCOMPARE(shown.join(u' '), expected);
     }
 };
 

@@ -114,8 +114,6 @@ private slots:
     void everyCalculation();
     void notebook_data();
     void notebook();
-    void myPredictions_data();
-    void myPredictions();
     void numberKinds_data();
     void numberKinds();
     void kindMarks_data();
@@ -249,97 +247,75 @@ void TestNotebook::everyCalculation() {
 
 void TestNotebook::notebook_data() {
     QTest::addColumn<QString>("steps");
+    // A word a row: its mark (✓, ✗ or -), its standing (c counted, m other mechanism, o other colour), p for
+    // a prediction of the model's, then the mark on the player's own prediction if there is one.
     QTest::addColumn<QString>("rows");
     QTest::addColumn<QString>("summary"); // "1 esperimento su 2." follows "Il tuo modello spiega "
-    const auto play = [](QStringView steps, QStringView rows, QStringView summary) {
-        QTest::newRow(qPrintable(steps.toString()))
-            << steps.toString() << rows.toString() << summary.toString();
+    QTest::addColumn<int>("inARow");      // the player's predictions the machine wrote, in a row
+    const auto play = [](const QString &steps, const QString &rows, const QString &summary, int inARow = 0) {
+        QTest::newRow(qPrintable(steps)) << steps << rows << summary << inARow;
     };
-    play(u"+1=2 | +2=3 | p:3=", u"-c -c", u"Scrivi un modello per vedere quanti esperimenti spiega.");
-    play(u"+1=2 | m:x + | p:3=", u"-c", u"Sistema il modello per vedere quanti esperimenti spiega.");
-    play(u"m:x + 1 | +1=2 | c:blu | p:12=13 | p:=", u"✓op",
-         u"Fai un esperimento per mettere alla prova il tuo modello.");
-    play(u"+1=2 | +2=5 | m:x + 1", u"✓c ✗c", u"1 esperimento su 2."); // written after the experiments
-    play(u"+2=? | +2.5=3,5 | +0=0 | m:se(x <= 2; ?; x + 1) | p:2.5=3,5 | p:1=?", u"✓c ✓c ✗c",
-         u"2 esperimenti su 3.");
-    play(u"m:x + 1 | +1=2 | +2=3 | +3=4", u"✓cp ✓cp ✓cp",
-         u"3 esperimenti su 3 e ha previsto 3 esperimenti nuovi di fila.");
-    play(u"m:x + 1 | +1=2 | +2=5 | +3=4", u"✓cp ✗cp ✓cp",
-         u"2 esperimenti su 3 e ha previsto 1 esperimento nuovo di fila."); // a miss restarts the streak
+    const QString none = u"Scrivi un modello per vedere quanti esperimenti spiega."_s;
+    play(u"+1=2 | +2=3 | p:3="_s, u"-c -c"_s, none);
+    play(u"+1=2 | m:x + | p:3="_s, u"-c"_s, u"Sistema il modello per vedere quanti esperimenti spiega."_s);
+    play(u"m:x + 1 | +1=2 | c:blu | p:12=13 | p:="_s, u"✓op"_s,
+         u"Fai un esperimento per mettere alla prova il tuo modello."_s);
+    play(u"+1=2 | +2=5 | m:x + 1"_s, u"✓c ✗c"_s, u"1 esperimento su 2."_s); // written after the experiments
+    play(u"+2=? | +2.5=3,5 | +0=0 | m:se(x <= 2; ?; x + 1) | p:2.5=3,5 | p:1=?"_s, u"✓c ✓c ✗c"_s,
+         u"2 esperimenti su 3."_s);
+    play(u"m:x + 1 | +1=2 | +2=3 | +3=4"_s, u"✓cp ✓cp ✓cp"_s,
+         u"3 esperimenti su 3 e ha previsto 3 esperimenti nuovi di fila."_s);
+    play(u"m:x + 1 | +1=2 | +2=5 | +3=4"_s, u"✓cp ✗cp ✓cp"_s,
+         u"2 esperimenti su 3 e ha previsto 1 esperimento nuovo di fila."_s); // a miss restarts the streak
     // A change restarts the streak, a faulty model predicts nothing, blanks around are no change.
-    play(u"m:x + 1 | +1=2 | m:x+1 | +2=3 | m:x + | +3=4 | m:x + 1 | +4=5 | m~  x + 1  | +5=6",
-         u"✓c ✓c ✓c ✓cp ✓cp", u"5 esperimenti su 5 e ha previsto 2 esperimenti nuovi di fila.");
-    play(u"+1=2 | l:Livello2 | +2=3 | c:verde | +3=4 | m:x + 1", u"✓m ✓o ✓c", u"1 esperimento su 1.");
+    play(u"m:x + 1 | +1=2 | m:x+1 | +2=3 | m:x + | +3=4 | m:x + 1 | +4=5 | m~  x + 1  | +5=6"_s,
+         u"✓c ✓c ✓c ✓cp ✓cp"_s, u"5 esperimenti su 5 e ha previsto 2 esperimenti nuovi di fila."_s);
+    play(u"+1=2 | l:Livello2 | +2=3 | c:verde | +3=4 | m:x + 1"_s, u"✓m ✓o ✓c"_s, u"1 esperimento su 1."_s);
     // Another colour keeps the streak.
-    play(u"m:x + 1 | +1=2 | c:verde | +5=0 | c:rosso | +2=3", u"✓cp ✗op ✓cp",
-         u"2 esperimenti su 2 e ha previsto 2 esperimenti nuovi di fila.");
-    play(u"m:x + 1 | +1=2 | new | +2=3", u"✓cp",
-         u"1 esperimento su 1 e ha previsto 1 esperimento nuovo di fila.");
+    play(u"m:x + 1 | +1=2 | c:verde | +5=0 | c:rosso | +2=3"_s, u"✓cp ✗op ✓cp"_s,
+         u"2 esperimenti su 2 e ha previsto 2 esperimenti nuovi di fila."_s);
+    play(u"m:x + 1 | +1=2 | new | +2=3"_s, u"✓cp"_s,
+         u"1 esperimento su 1 e ha previsto 1 esperimento nuovo di fila."_s);
+    // The player's own predictions, compared as the machine writes numbers ("," here) and read with either
+    // mark; "?" is a prediction too.
+    play(u"+5=2,5/2.5 | +5=2,5/2,50 | +3=2/02 | +4=?/? | +1=1E+15/1000000000000000"_s,
+         u"-c✓ -c✓ -c✓ -c✓ -c✓"_s, none + u" Hai previsto 5 risultati su 5."_s, 5);
+    play(u"+5=2,5/2 | +4=?/0 | +3=0/? | +1=7/ 7 "_s, u"-c✗ -c✗ -c✗ -c✓"_s,
+         none + u" Hai previsto 1 risultato su 4."_s, 1);
+    // Words are kept as typed but not compared; a row without a prediction leaves the run alone.
+    play(u"+1=2/2 | +2=3/boh | +3=4 | +4=5/ | +5=6/6"_s, u"-c✓ -c -c -c -c✓"_s,
+         none + u" Hai previsto 2 risultati su 2."_s, 2);
+    play(u"+1=2/2 | +2=3/3 | +3=4/5 | +4=5/5"_s, u"-c✓ -c✓ -c✗ -c✓"_s,
+         none + u" Hai previsto 3 risultati su 4."_s, 1);
+    // Only counted rows count, as for the model.
+    play(u"+1=2/2 | c:verde | +2=7/7 | +3=8/1"_s, u"-o✓ -c✓ -c✗"_s,
+         none + u" Hai previsto 1 risultato su 2."_s);
+    play(u"m:x + 1 | +1=2/2 | +2=3/4"_s, u"✓cp✓ ✓cp✗"_s,
+         u"2 esperimenti su 2 e ha previsto 2 esperimenti nuovi di fila. Hai previsto 1 risultato su 2."_s);
+    play(u"+1=2/2 | new | +2=3"_s, u"-c"_s, none);
 }
 
 void TestNotebook::notebook() {
     QFETCH(QString, steps);
     QFETCH(QString, rows);
     QFETCH(QString, summary);
+    QFETCH(int, inARow);
     Player player;
     player.run(steps);
     QVERIFY2(player.failures.isEmpty(), qPrintable(player.failures.join(u'\n')));
     const Notebook &notebook = player.notebook;
-    // A word a row: its mark (✓, ✗ or -), its standing (c counted, m other mechanism, o other colour),
-    // p for a prediction.
     QStringList words;
     for (int i = 0; i < notebook.rowCount(); ++i)
         words << QString(u"-✓✗"[int(notebook.row(i).mark)]) + u"cmo"[int(notebook.row(i).standing)] +
-                     (notebook.row(i).prediction ? u"p"_s : u""_s);
+                     (notebook.row(i).prediction ? u"p"_s : u""_s) +
+                     (notebook.row(i).myMark == Mark::None ? u""_s
+                                                           : QString(u"-✓✗"[int(notebook.row(i).myMark)]));
     QCOMPARE(words.join(u' '), rows);
     QCOMPARE(notebook.summaryText(), (summary[0].isDigit() ? u"Il tuo modello spiega "_s : u""_s) + summary);
-}
-
-void TestNotebook::myPredictions_data() {
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<QString>("marks");   // a word a row: its mark on the player's prediction, - for none
-    QTest::addColumn<QString>("summary"); // the notebook's whole summary
-    QTest::addColumn<int>("inARow");      // the player's predictions the machine wrote, in a row
-    const QString noModel = u"Scrivi un modello per vedere quanti esperimenti spiega."_s;
-    QTest::newRow("none made") << u"+1=2 | +2=3"_s << u"- -"_s << noModel << 0;
-    // Compared as the machine writes numbers ("," here), read with either mark; "?" is a prediction too.
-    QTest::newRow("comma and point")
-        << u"+5=2,5/2.5 | +5=2,5/2,50 | +3=2/02 | +4=?/? | +1=1E+15/1000000000000000"_s << u"✓ ✓ ✓ ✓ ✓"_s
-        << noModel + u" Hai previsto 5 risultati su 5."_s << 5;
-    QTest::newRow("misses") << u"+5=2,5/2 | +4=?/0 | +3=0/? | +1=7/ 7 "_s << u"✗ ✗ ✗ ✓"_s
-                            << noModel + u" Hai previsto 1 risultato su 4."_s << 1;
-    // Words are kept as typed but not compared; a row without a prediction leaves the run alone.
-    QTest::newRow("words and gaps") << u"+1=2/2 | +2=3/boh | +3=4 | +4=5/ | +5=6/6"_s << u"✓ - - - ✓"_s
-                                    << noModel + u" Hai previsto 2 risultati su 2."_s << 2;
-    QTest::newRow("a miss ends the run") << u"+1=2/2 | +2=3/3 | +3=4/5 | +4=5/5"_s << u"✓ ✓ ✗ ✓"_s
-                                         << noModel + u" Hai previsto 3 risultati su 4."_s << 1;
-    // Only counted rows count, as for the model.
-    QTest::newRow("other settings") << u"+1=2/2 | c:verde | +2=7/7 | +3=8/1"_s << u"✓ ✓ ✗"_s
-                                    << noModel + u" Hai previsto 1 risultato su 2."_s << 0;
-    QTest::newRow("beside a model")
-        << u"m:x + 1 | +1=2/2 | +2=3/4"_s << u"✓ ✗"_s
-        << u"Il tuo modello spiega 2 esperimenti su 2 e ha previsto 2 esperimenti "
-           "nuovi di fila. Hai previsto 1 risultato su 2."_s
-        << 0;
-    QTest::newRow("a new mechanism") << u"+1=2/2 | new | +2=3"_s << u"-"_s << noModel << 0;
-}
-
-void TestNotebook::myPredictions() {
-    QFETCH(QString, steps);
-    QFETCH(QString, marks);
-    QFETCH(QString, summary);
-    QFETCH(int, inARow);
-    Player player;
-    player.run(steps);
-    QStringList words;
-    for (int i = 0; i < player.notebook.rowCount(); ++i)
-        words << QString(u"-✓✗"[int(player.notebook.row(i).myMark)]);
-    QCOMPARE(words.join(u' '), marks);
-    QCOMPARE(player.notebook.summaryText(), summary);
-    QCOMPARE(player.notebook.myMatchedInARow(), inARow);
+    QCOMPARE(notebook.myMatchedInARow(), inARow);
     // The prediction is kept exactly as typed, for the table and the lesson file.
     if (steps.contains(u"/boh"))
-        QCOMPARE(player.notebook.row(1).myPrediction, u"boh"_s);
+        QCOMPARE(notebook.row(1).myPrediction, u"boh"_s);
 }
 
 void TestNotebook::numberKinds_data() {
@@ -405,10 +381,9 @@ void TestNotebook::coach_data() {
     // not speak it (after "busy").
     QTest::addColumn<QString>("remarks");
     QTest::newRow("nothing without a model") << u"+1=2 | +2=3 | +3=4 | +-1=?"_s << u"- - - -"_s;
-    // At least three, all explained; then the untried kinds in order: negative, zero, fraction, large,
-    // odd, even, positive whole.
-    QTest::newRow("two are not enough") << u"m:x + 1 | +1=2 | +2=3"_s << u"- - -"_s;
-    QTest::newRow("explains all") << u"m:x + 1 | +1=2 | +2=3 | +3=4 | +4=5"_s << u"- - - negativo -"_s;
+    // At least three, all explained ("surprise" and "one at a time" below show the first, and that it is
+    // said once); then the untried kinds in order: negative, zero, fraction, large, odd, even, positive
+    // whole.
     QTest::newRow("written after") << u"+1=2 | +2=3 | +3=4 | m:x + | m:x + 1"_s << u"- - - - negativo"_s;
     QTest::newRow("not all explained") << u"+1=2 | +2=3 | +3=7 | m:x + 1"_s << u"- - - -"_s;
     // (Zero is even: once it is tried, so is an even number.)

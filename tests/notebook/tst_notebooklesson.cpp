@@ -35,25 +35,20 @@ struct Follower : GameObserver {
     Notebook notebook{u"."_s};
 };
 
-// Every row as the table shows it, with the totals and the summary.
+// The model, the summary, the totals and every row as the table shows it.
 QStringList shown(const Notebook &notebook) {
-    QStringList lines;
+    QStringList lines{notebook.model().text(), notebook.summaryText(),
+                      u"%1 %2 %3 %4"_s.arg(notebook.countedCount())
+                          .arg(notebook.explainedCount())
+                          .arg(notebook.predictedInARow())
+                          .arg(notebook.firstPrediction())};
     for (int i = 0; i < notebook.rowCount(); ++i) {
         const RowView r = notebook.row(i);
-        lines << QStringList{r.input,
-                             r.output,
-                             r.modelCaption,
-                             QString::number(int(r.mark)),
-                             QString::number(int(r.standing)),
-                             r.prediction ? u"P"_s : u"-"_s}
-                     .join(u'|');
+        lines << u"%1|%2|%3|%4|%5|%6"_s.arg(r.input, r.output, r.modelCaption)
+                     .arg(int(r.mark))
+                     .arg(int(r.standing))
+                     .arg(r.prediction);
     }
-    lines << QStringLiteral("%1 %2 %3 %4")
-                 .arg(notebook.countedCount())
-                 .arg(notebook.explainedCount())
-                 .arg(notebook.predictedInARow())
-                 .arg(notebook.firstPrediction())
-          << notebook.model().text() << notebook.summaryText();
     return lines;
 }
 

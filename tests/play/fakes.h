@@ -6,7 +6,19 @@
 
 #include <QStringList>
 
+#include <functional>
+
 namespace ingranix::fakes {
+
+using namespace Qt::Literals::StringLiterals;
+
+// A constants table whose entry i (0 to 15, row by row) is value(i).
+inline ConstantsTable tableOf(const std::function<int(int)> &value) {
+    ConstantsTable table;
+    for (int i = 0; i < 16; ++i)
+        table.set(i / 4 + 1, i % 4 + 1, qint16(value(i)));
+    return table;
+}
 
 // The whole outside world of one game. Every request it gets is written down in order as
 // "Request argument"; it answers from plain fields that a test sets.
@@ -45,9 +57,7 @@ struct World : Board, Movie, GuideCharacter, Clock, RandomSource, FileChooser, L
     }
     void appendLogLine(const QString &line) override { note("List1 " + line); }
     void clearLog() override { note("List1 clear"); }
-    void setLightPicture(int light, const QString &path) override {
-        note(QString("Light%1 ").arg(light) + path);
-    }
+    void setLightPicture(int light, const QString &path) override { note(u"Light%1 "_s.arg(light) + path); }
 
     void setMovie(const QString &path) override { note("Movie " + path); }
     void setBackgroundColor(qint32 bgr) override { note(QString("BackgroundColor %1").arg(bgr)); }
@@ -58,7 +68,7 @@ struct World : Board, Movie, GuideCharacter, Clock, RandomSource, FileChooser, L
     bool load(const QString &id, const QString &) override { return note("Load " + id), true; }
     void setLanguageId(int id) override { note(QString("LanguageID %1").arg(id)); }
     void setBalloonFont(const QString &family, int size) override {
-        note(QString("Font %1 %2").arg(family).arg(size));
+        note(u"Font %1 %2"_s.arg(family).arg(size));
     }
     void moveTo(qint16 x, qint16 y) override { note(QString("MoveTo %1 %2").arg(x).arg(y)); }
     void show() override { note("Show"); }
@@ -91,10 +101,7 @@ struct Rig {
     void playLevel1() {
         world.level = "Livello1";
         game.setGearColour("rosso");
-        ConstantsTable table;
-        for (int i = 0; i < 16; ++i)
-            table.set(i / 4 + 1, i % 4 + 1, 4);
-        game.setMechanismConstants(table);
+        game.setMechanismConstants(tableOf([](int) { return 4; }));
     }
     void experiment(const QString &input, bool byEnter = false) {
         world.in1 = input;
