@@ -16,6 +16,7 @@ namespace {
 class ManualClock : public guide::WakeClock {
 public:
     qint64 time = 0;
+    qint64 lastRing = -1;
     std::optional<qint64> alarmAt;
     qint64 now() const override { return time; }
     void wakeAt(std::optional<qint64> at) override { alarmAt = at; }
@@ -24,7 +25,7 @@ public:
             QCoreApplication::processEvents(); // the requests queued meanwhile start now
             if (!alarmAt || *alarmAt > until)
                 break;
-            time = std::max(time, *alarmAt);
+            time = lastRing = std::max(time, *alarmAt);
             alarmAt.reset();
             emit alarm();
         }
@@ -56,7 +57,8 @@ class TestGuideTiming : public QObject {
 
     // Runs "<ms> <call>" steps on a guide with a small character; logs "<ms> <kind> <detail>" as each
     // request starts and "<ms> idle" when all are done. With a voice, the log has what it is asked too,
-    // and the steps "voice" (it has finished) and "reader" (a screen reader starts).
+    // and the steps "voice" (it has finished) and "reader" (a screen reader starts). "ask" logs whether
+    // the guide is on screen with nothing to do.
     struct Run {
         QStringList log; // outlives the guide, whose voice may still write into it as it goes
         ManualClock *clock = nullptr;
@@ -97,6 +99,9 @@ class TestGuideTiming : public QObject {
                 voice->finish();
             else if (call == u"reader")
                 guide.setScreenReaderRunning(true);
+            else if (call == u"ask") // would an aside such as a coaching remark go now?
+                r->log << u"%1 %2"_s.arg(r->clock->time)
+                              .arg(guide.isIdleOnScreen() ? u"ready" : u"busy or away");
         }
         r->clock->runUntil(until);
         return result;
@@ -110,81 +115,69 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(character::toJson(quick)) > 0);
     }
 
+    // When each request starts and the guide is idle again, and the last alarm it sets, when all is at
+    // rest: after that it costs nothing. With a voice, what the voice is asked too: a speech ends with
+    // it, or at a deadline drawn from its length; a voice that misses twice in a row is not asked again;
+    // beside a screen reader it is never used nor stopped, since stopping speech would silence the
+    // reader too.
     void requestsLastWhatTheyPromise_data() {
         QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<bool>("withVoice");
         QTest::addColumn<QString>("log");
-        QTest::newRow("show fades in") << QStringList{"0 show"} << u"0 show | 300 idle"_s;
+        QTest::addColumn<int>("quiet");
+        QTest::newRow("show fades in")
+            << QStringList{"0 show", "400 ask"} << false << u"0 show | 300 idle | 400 ready"_s << 300;
         QTest::newRow("hide fades out")
-            << QStringList{"0 show", "1000 hide"} << u"0 show | 300 idle | 1000 hide | 1250 idle"_s;
-        QTest::newRow("a glide: 1.2 ms a pixel") << QStringList{"0 show", "1000 moveTo 300,400"}
-                                                 << u"0 show | 300 idle | 1000 moveTo 300,400 | 1600 idle"_s;
+            << QStringList{"0 show", "1000 hide", "2000 ask"} << false
+            << u"0 show | 300 idle | 1000 hide | 1250 idle | 2000 busy or away"_s << 1250;
+        QTest::newRow("a glide: 1.2 ms a pixel")
+            << QStringList{"0 show", "1000 moveTo 300,400"} << false
+            << u"0 show | 300 idle | 1000 moveTo 300,400 | 1600 idle"_s << 1600;
         QTest::newRow("a short glide: 150 ms at least")
-            << QStringList{"0 show", "1000 moveTo 10,0"}
-            << u"0 show | 300 idle | 1000 moveTo 10,0 | 1150 idle"_s;
+            << QStringList{"0 show", "1000 moveTo 10,0"} << false
+            << u"0 show | 300 idle | 1000 moveTo 10,0 | 1150 idle"_s << 1150;
         QTest::newRow("a long glide: 900 ms at most")
-            << QStringList{"0 show", "1000 moveTo 2000,0"}
-            << u"0 show | 300 idle | 1000 moveTo 2000,0 | 1900 idle"_s;
+            << QStringList{"0 show", "1000 moveTo 2000,0"} << false
+            << u"0 show | 300 idle | 1000 moveTo 2000,0 | 1900 idle"_s << 1900;
         QTest::newRow("a glide from where it stands: 300 pixels up")
-            << QStringList{"0 moveTo 100,400", "0 show", "1000 moveTo 100,100"}
-            << u"0 moveTo 100,400 | 0 idle | 0 show | 300 idle | 1000 moveTo 100,100 | 1360 idle"_s;
+            << QStringList{"0 moveTo 100,400", "0 show", "1000 moveTo 100,100"} << false
+            << u"0 moveTo 100,400 | 0 idle | 0 show | 300 idle | 1000 moveTo 100,100 | 1360 idle"_s << 1360;
         QTest::newRow("moved while hidden: at once")
-            << QStringList{"0 moveTo 50,60"} << u"0 moveTo 50,60 | 0 idle"_s;
-        QTest::newRow("an animation: its frames")
-            << QStringList{"0 show", "1000 play wave"} << u"0 show | 300 idle | 1000 play wave | 1500 idle"_s;
-        QTest::newRow("a word, then read") << QStringList{"0 show", "1000 speak Ciao"}
-                                           << u"0 show | 300 idle | 1000 speak Ciao | 2900 idle"_s;
-        QTest::newRow("one after another") << QStringList{"0 show", "0 play wave", "0 speak uno"}
-                                           << u"0 show | 300 play wave | 800 speak uno | 2700 idle"_s;
+            << QStringList{"0 moveTo 50,60"} << false << u"0 moveTo 50,60 | 0 idle"_s << -1;
+        QTest::newRow("an animation: its frames, then back to rest")
+            << QStringList{"0 show", "1000 play wave"} << false
+            << u"0 show | 300 idle | 1000 play wave | 1500 idle"_s << 1700;
+        QTest::newRow("a word, then read, then the balloon gone")
+            << QStringList{"0 show", "1000 speak Ciao"} << false
+            << u"0 show | 300 idle | 1000 speak Ciao | 2900 idle"_s << 4400;
+        QTest::newRow("one after another")
+            << QStringList{"0 show", "0 play wave", "0 speak uno", "1000 ask"} << false
+            << u"0 show | 300 play wave | 800 speak uno | 1000 busy or away | 2700 idle"_s << 4200;
         QTest::newRow("stopped: the rest dropped")
-            << QStringList{"0 show", "0 play wave", "0 speak uno", "500 stopAll"}
-            << u"0 show | 300 play wave | 500 idle"_s;
+            << QStringList{"0 show", "0 play wave", "0 speak uno", "500 stopAll"} << false
+            << u"0 show | 300 play wave | 500 idle"_s << 700;
+        QTest::newRow("the voice ends, then the sentence is read")
+            << QStringList{"0 show", "1000 speak uno", "1500 voice"} << true
+            << u"0 show | 300 idle | 1000 speak uno | 1000 say uno | 3000 idle"_s << 4500;
+        QTest::newRow("silent twice: stopped at each deadline, then not asked")
+            << QStringList{"0 show", "1000 speak uno", "5000 speak due", "9000 speak tre"} << true
+            << u"0 show | 300 idle | 1000 speak uno | 1000 say uno | 2600 stop | 4100 idle | 5000 speak due "
+               u"| "
+               u"5000 say due | 6600 stop | 8100 idle | 9000 speak tre | 10900 idle"_s
+            << 12400;
+        QTest::newRow("a screen reader: never asked, never stopped")
+            << QStringList{"0 show", "0 reader", "1000 speak uno", "1200 stopAll"} << true
+            << u"0 show | 300 idle | 1000 speak uno | 1200 idle"_s << 1198;
     }
     void requestsLastWhatTheyPromise() {
         QFETCH(QStringList, steps);
+        QFETCH(bool, withVoice);
         QFETCH(QString, log);
-        QCOMPARE(run(steps, 20000)->log.join(u" | "_s), log);
-    }
-
-    // The guide's own voice: a speech ends with it, or at a deadline drawn from its length; a voice
-    // that misses twice in a row is not asked again; beside a screen reader it is never used nor
-    // stopped, since stopping speech would silence the reader too.
-    void voiceAndScreenReader_data() {
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<QString>("log");
-        QTest::newRow("the voice ends, then the sentence is read")
-            << QStringList{"0 show", "1000 speak uno", "1500 voice"}
-            << u"0 show | 300 idle | 1000 speak uno | 1000 say uno | 3000 idle"_s;
-        QTest::newRow("silent twice: stopped at each deadline, then not asked")
-            << QStringList{"0 show", "1000 speak uno", "5000 speak due", "9000 speak tre"}
-            << u"0 show | 300 idle | 1000 speak uno | 1000 say uno | 2600 stop | 4100 idle | 5000 speak due "
-               u"| "
-               "5000 say due | 6600 stop | 8100 idle | 9000 speak tre | 10900 idle"_s;
-        QTest::newRow("a screen reader: never asked, never stopped")
-            << QStringList{"0 show", "0 reader", "1000 speak uno", "1200 stopAll"}
-            << u"0 show | 300 idle | 1000 speak uno | 1200 idle"_s;
-    }
-    void voiceAndScreenReader() {
-        QFETCH(QStringList, steps);
-        QFETCH(QString, log);
-        QCOMPARE(run(steps, 20000, true)->log.join(u" | "_s), log);
-    }
-
-    // However it got there, a guide with nothing left to do sets no alarm: at rest it costs nothing.
-    void atRestNoAlarm_data() {
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<int>("until");
-        QTest::newRow("shown") << QStringList{"0 show"} << 300;
-        QTest::newRow("an animation back to rest") << QStringList{"0 show", "1000 play wave"} << 1700;
-        QTest::newRow("an animation cut") << QStringList{"0 show", "1000 play wave", "1200 stopAll"} << 1400;
-        QTest::newRow("a speech and its balloon gone") << QStringList{"0 show", "1000 speak Ciao"} << 4400;
-        QTest::newRow("a glide") << QStringList{"0 show", "1000 moveTo 300,400"} << 1600;
-        QTest::newRow("hidden") << QStringList{"0 show", "1000 hide"} << 1250;
-    }
-    void atRestNoAlarm() {
-        QFETCH(QStringList, steps);
-        QFETCH(int, until);
-        const auto done = run(steps, until);
-        QVERIFY2(!done->clock->alarmAt, qPrintable(QString::number(done->clock->alarmAt.value_or(-1))));
+        QFETCH(int, quiet);
+        const auto done = run(steps, 20000, withVoice);
+        QCOMPARE(done->log.join(u" | "_s), log);
+        QCOMPARE(done->clock->lastRing, quiet);
+        QVERIFY(!done->clock->alarmAt);
         const auto *figure = static_cast<const FigureWindow *>(done->guide->figureWindow());
         QVERIFY(figure->pose() == done->guide->model().rest);
         QVERIFY(done->guide->balloonText().isEmpty());
@@ -200,9 +193,8 @@ private slots:
         }
         QCOMPARE(path.size(), 15);
         QCOMPARE(path.last(), QPoint(300, 400));
-        for (qsizetype i = 1; i < path.size(); ++i) {
+        for (qsizetype i = 1; i < path.size(); ++i)
             QVERIFY(path[i].x() >= path[i - 1].x() && qAbs(path[i].x() * 4 - path[i].y() * 3) <= 4);
-        }
         const int firstStep = path[0].x(), middleStep = path[7].x() - path[6].x();
         QVERIFY2(firstStep < middleStep, qPrintable(u"%1 %2"_s.arg(firstStep).arg(middleStep)));
     }
