@@ -210,6 +210,12 @@ private slots:
     void newMechanismEmptiesTheTable() {
         QTest::mouseClick(control("Command1"), Qt::LeftButton);
         QVERIFY(table()->rowCount() == 0 && dock()->plot()->outputPoints().isEmpty());
+        // With nothing to show, both axes read from 0 to 10.
+        for (QAbstractAxis *axis : dock()->plot()->chart()->axes()) {
+            const QStringList labels = qobject_cast<QCategoryAxis *>(axis)->categoriesLabels();
+            QVERIFY2(labels.constFirst() == u"0"_s && labels.constLast() == u"10"_s,
+                     qPrintable(labels.join(' ')));
+        }
         // The newest experiment stays in sight however long the log grows.
         for (int i = 0; i < 40; ++i)
             experiment(QString::number(i), i % 2 == 0);
