@@ -219,6 +219,13 @@ private slots:
         // The newest experiment stays in sight however long the log grows.
         for (int i = 0; i < 40; ++i)
             experiment(QString::number(i), i % 2 == 0);
+        // The input axis counts in round steps: 1, 2 or 5 times a power of ten.
+        const QStringList inputs =
+            qobject_cast<QCategoryAxis *>(dock()->plot()->chart()->axes(Qt::Horizontal).constFirst())
+                ->categoriesLabels();
+        const double step = inputs.value(1).toDouble() - inputs.value(0).toDouble();
+        const double leading = step / std::pow(10.0, std::floor(std::log10(step)));
+        QVERIFY2(leading == 1 || leading == 2 || leading == 5, qPrintable(inputs.join(' ')));
         auto *view = control<QTableView>("esperimenti");
         QVERIFY(view->viewport()->rect().contains(view->visualRect(table()->index(39, 0))));
         // Numbers near the double's limits stay in the table but off the plot, whose axes stay finite.
