@@ -358,6 +358,11 @@ private slots:
         QTRY_VERIFY(window_->zoom() < whole * 0.75);
         window_->setGeometry(screen);
         QTRY_COMPARE(window_->zoom(), whole);
+        // Only lower: the menu bar keeps its width, the machine still follows.
+        window_->resize(screen.width(), screen.height() * 2 / 3);
+        QTRY_VERIFY(window_->zoom() < whole * 0.75);
+        window_->setGeometry(screen);
+        QTRY_COMPARE(window_->zoom(), whole);
         // The notebook takes room beside the machine, which fits what is left; closed, the room comes back.
         control<QAction>("quaderno")->trigger();
         auto *dock = window_->findChild<QDockWidget *>();
