@@ -7,6 +7,7 @@
 #include "mechanisms/numbers.h"
 #include "notebook/coach.h"
 #include "notebook/notebook.h"
+#include "notebook/notebooklesson.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -120,7 +121,7 @@ private slots:
     void kindMarks();
     void coach_data();
     void coach();
-    void coachIgnoresTheMachine();
+    void lesson();
 };
 
 void TestNotebook::language_data() {
@@ -159,12 +160,10 @@ void TestNotebook::language_data() {
     add(u"intro(x)", u"3", u"non conosco «intro»: forse «intero»?", 0, 5);
     add(u"mod(x; 2)", u"3", u"non conosco «mod»: forse «resto»?", 0, 3); // a spreadsheet's English name
     add(u"x + х", u"3", u"non conosco «х»: forse «x»?", 4);              // a Cyrillic х
-    add(u"жх", u"3", u"non conosco «жх»", 0, 2);
     add(u"a"_s + u"𝑥"_s.repeated(12), u"3", u"non conosco «a𝑥𝑥𝑥𝑥𝑥𝑥𝑥𝑥𝑥𝑥𝑥…»", 0, 25);
     add(u"x + 1)", u"3", u"c'è una parentesi chiusa di troppo", 5);
     add(u"* 2", u"3", u"manca un valore prima di «*»", 0);
     add(u"x +", u"3", u"manca un valore dopo «+»", 2);
-    add(u"x < = 2", u"3", u"manca un valore tra «<» e «=»", 4);
     add(u"--x", u"3", u"due segni di fila: metti il secondo tra parentesi, come in 3 * (-2)", 1);
     add(u"2 + 3x", u"3", u"manca un segno di operazione tra «3» e «x»", 5);
     add(u"resto(x)", u"3", u"«resto» vuole due valori separati da «;», come in resto(x; 2)", 0, 5);
@@ -174,15 +173,10 @@ void TestNotebook::language_data() {
     add(u"x; 2", u"3", u"«;» serve a separare i valori di una funzione, come in resto(x; 2)", 1);
     add(u"resto(7, 2)", u"3", u"«,» si usa solo dentro i numeri, come in 2,5: per separare i valori usa «;»",
         7);
-    add(u"resto(2,5.1, 2)", u"3", u"in un numero ci va una sola virgola", 6, 5);
     add(u"x * 2,5.", u"3", u"«.» si usa solo dentro i numeri, come in 2.5: per separare i valori usa «;»", 7);
     add(u"x * 2e3", u"3", u"lascia uno spazio tra «2» e «e»", 4, 2);
-    add(u"x > 1ex", u"3", u"non conosco «ex»: forse «x»?", 5, 2); // a word, not a calculator's exponent
-    add(u"1 < x < 5", u"",
-        u"per confrontare tre valori scrivi due confronti uniti da «e», come in 1 < x e x < 5", 6);
     add(u"|x - 3", u"3", u"manca la seconda sbarra «|»", 0);
     add(u"x|", u"3", u"c'è una sbarra «|» di troppo", 1);
-    add(u"2|x|", u"3", u"manca un segno di operazione prima di «|»", 1);
     add(u"x²", u"3", u"per le potenze usa «^», come in x ^ 2", 1);
     add(u"x 😀", u"3", u"non capisco il carattere «😀»", 2, 2);
     // A lone surrogate.
@@ -247,8 +241,8 @@ void TestNotebook::everyCalculation() {
 
 void TestNotebook::notebook_data() {
     QTest::addColumn<QString>("steps");
-    // A word a row: its mark (✓, ✗ or -), its standing (c counted, m other mechanism, o other colour), p for
-    // a prediction of the model's, then the mark on the player's own prediction if there is one.
+    // A word a row: its mark (✓, ✗ or -), its standing (c counted, m other mechanism, o other colour), p
+    // for a prediction of the model's, then the mark on the player's own prediction if there is one.
     QTest::addColumn<QString>("rows");
     QTest::addColumn<QString>("summary"); // "1 esperimento su 2." follows "Il tuo modello spiega "
     QTest::addColumn<int>("inARow");      // the player's predictions the machine wrote, in a row
@@ -260,7 +254,8 @@ void TestNotebook::notebook_data() {
     play(u"+1=2 | m:x + | p:3="_s, u"-c"_s, u"Sistema il modello per vedere quanti esperimenti spiega."_s);
     play(u"m:x + 1 | +1=2 | c:blu | p:12=13 | p:="_s, u"✓op"_s,
          u"Fai un esperimento per mettere alla prova il tuo modello."_s);
-    play(u"+1=2 | +2=5 | m:x + 1"_s, u"✓c ✗c"_s, u"1 esperimento su 2."_s); // written after the experiments
+    play(u"+1=2 | +2=5 | m:x + 1"_s, u"✓c ✗c"_s,
+         u"1 esperimento su 2."_s); // written after the experiments
     play(u"+2=? | +2.5=3,5 | +0=0 | m:se(x <= 2; ?; x + 1) | p:2.5=3,5 | p:1=?"_s, u"✓c ✓c ✗c"_s,
          u"2 esperimenti su 3."_s);
     play(u"m:x + 1 | +1=2 | +2=3 | +3=4"_s, u"✓cp ✓cp ✓cp"_s,
@@ -274,10 +269,8 @@ void TestNotebook::notebook_data() {
     // Another colour keeps the streak.
     play(u"m:x + 1 | +1=2 | c:verde | +5=0 | c:rosso | +2=3"_s, u"✓cp ✗op ✓cp"_s,
          u"2 esperimenti su 2 e ha previsto 2 esperimenti nuovi di fila."_s);
-    play(u"m:x + 1 | +1=2 | new | +2=3"_s, u"✓cp"_s,
-         u"1 esperimento su 1 e ha previsto 1 esperimento nuovo di fila."_s);
-    // The player's own predictions, compared as the machine writes numbers ("," here) and read with either
-    // mark; "?" is a prediction too.
+    // The player's own predictions, compared as the machine writes numbers ("," here) and read with
+    // either mark; "?" is a prediction too.
     play(u"+5=2,5/2.5 | +5=2,5/2,50 | +3=2/02 | +4=?/? | +1=1E+15/1000000000000000"_s,
          u"-c✓ -c✓ -c✓ -c✓ -c✓"_s, none + u" Hai previsto 5 risultati su 5."_s, 5);
     play(u"+5=2,5/2 | +4=?/0 | +3=0/? | +1=7/ 7 "_s, u"-c✗ -c✗ -c✗ -c✓"_s,
@@ -285,8 +278,6 @@ void TestNotebook::notebook_data() {
     // Words are kept as typed but not compared; a row without a prediction leaves the run alone.
     play(u"+1=2/2 | +2=3/boh | +3=4 | +4=5/ | +5=6/6"_s, u"-c✓ -c -c -c -c✓"_s,
          none + u" Hai previsto 2 risultati su 2."_s, 2);
-    play(u"+1=2/2 | +2=3/3 | +3=4/5 | +4=5/5"_s, u"-c✓ -c✓ -c✗ -c✓"_s,
-         none + u" Hai previsto 3 risultati su 4."_s, 1);
     // Only counted rows count, as for the model.
     play(u"+1=2/2 | c:verde | +2=7/7 | +3=8/1"_s, u"-o✓ -c✓ -c✗"_s,
          none + u" Hai previsto 1 risultato su 2."_s);
@@ -322,19 +313,13 @@ void TestNotebook::numberKinds_data() {
     QTest::addColumn<QString>("input");
     // P positive whole, Z zero, N negative, F fraction, L large, E even, O odd
     QTest::addColumn<QString>("kinds");
-    QTest::newRow("whole") << u"7"_s << u"P O"_s;
-    QTest::newRow("zero is even") << u"0"_s << u"Z E"_s;
-    QTest::newRow("negative even") << u"-4"_s << u"N E"_s;
     QTest::newRow("negative fraction") << u"-0.5"_s << u"N F"_s;
-    QTest::newRow("fraction") << u"2.5"_s << u"F"_s;
     // Read as the machine reads: a comma ends the number, a word is 0.
     QTest::newRow("comma") << u"2,5"_s << u"P E"_s;
     QTest::newRow("word") << u"abc"_s << u"Z E"_s;
     // Over 1000, not at it; the sign of a large number does not make it large.
     QTest::newRow("1000") << u"1000"_s << u"P E"_s;
     QTest::newRow("1001") << u"1001"_s << u"P L O"_s;
-    QTest::newRow("1000.5") << u"1000.5"_s << u"F L"_s;
-    QTest::newRow("-5000") << u"-5000"_s << u"N E"_s;
     QTest::newRow("beyond 2^53") << u"1E300"_s << u"P L E"_s;
     QTest::newRow("infinite") << u"1E999"_s << u"L"_s;
     QTest::newRow("minus infinite") << u"-1E999"_s << u"N"_s;
@@ -353,9 +338,6 @@ void TestNotebook::numberKinds() {
 void TestNotebook::kindMarks_data() {
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("text");
-    QTest::newRow("none yet") << u"m:x"_s
-                              << u"Numeri provati: nessuno. Non ancora: interi positivi, zero, negativi, "
-                                 "con la virgola, grandi (oltre 1000), pari e dispari."_s;
     // Even and odd make one mark together; rows that do not count are left out.
     QTest::newRow("even only, odd elsewhere") << u"+3=3 | c:verde | +2=2 | +-1.5=? | +0=0"_s
                                               << u"Numeri provati: interi positivi, zero, negativi, con la "
@@ -380,51 +362,47 @@ void TestNotebook::coach_data() {
     // After each experiment or model change: the remark, "-" for none, in brackets when the guide could
     // not speak it (after "busy").
     QTest::addColumn<QString>("remarks");
-    QTest::newRow("nothing without a model") << u"+1=2 | +2=3 | +3=4 | +-1=?"_s << u"- - - -"_s;
+    const auto row = [](const char *name, const char16_t *steps, const char16_t *remarks) {
+        QTest::newRow(name) << QString::fromUtf16(steps) << QString::fromUtf16(remarks);
+    };
+    row("nothing without a model", u"+1=2 | +2=3 | +3=4 | +-1=?", u"- - - -");
     // At least three, all explained ("surprise" and "one at a time" below show the first, and that it is
     // said once); then the untried kinds in order: negative, zero, fraction, large, odd, even, positive
     // whole.
-    QTest::newRow("written after") << u"+1=2 | +2=3 | +3=4 | m:x + | m:x + 1"_s << u"- - - - negativo"_s;
-    QTest::newRow("not all explained") << u"+1=2 | +2=3 | +3=7 | m:x + 1"_s << u"- - - -"_s;
+    row("written after", u"+1=2 | +2=3 | +3=4 | m:x + | m:x + 1", u"- - - - negativo");
+    row("not all explained", u"+1=2 | +2=3 | +3=7 | m:x + 1", u"- - - -");
     // (Zero is even: once it is tried, so is an even number.)
-    QTest::newRow("negatives tried") << u"+-1=0 | +2=3 | +3=4 | m:x + 1"_s << u"- - - zero"_s;
-    QTest::newRow("then fraction") << u"+-1=0 | +0=1 | +3=4 | m:x + 1"_s << u"- - - virgola"_s;
-    QTest::newRow("then large") << u"+-1=0 | +0=1 | +0.5=1,5 | m:x + 1"_s << u"- - - grande"_s;
-    QTest::newRow("then odd") << u"+-2=-1 | +0=1 | +0.5=1,5 | +2000=2001 | m:x + 1"_s << u"- - - - dispari"_s;
-    QTest::newRow("then positive whole")
-        << u"+-1=0 | +0=1 | +0.5=1,5 | +1000.5=1001,5 | m:x + 1"_s << u"- - - - interi"_s;
-    QTest::newRow("every kind tried")
-        << u"+-1=0 | +0=1 | +0.5=1,5 | +2001=2002 | m:x + 1"_s << u"- - - - -"_s;
+    row("negatives tried", u"+-1=0 | +2=3 | +3=4 | m:x + 1", u"- - - zero");
+    row("then fraction", u"+-1=0 | +0=1 | +3=4 | m:x + 1", u"- - - virgola");
+    row("then large", u"+-1=0 | +0=1 | +0.5=1,5 | m:x + 1", u"- - - grande");
+    row("then odd", u"+-2=-1 | +0=1 | +0.5=1,5 | +2000=2001 | m:x + 1", u"- - - - dispari");
+    row("then positive whole", u"+-1=0 | +0=1 | +0.5=1,5 | +1000.5=1001,5 | m:x + 1", u"- - - - interi");
+    row("every kind tried", u"+-1=0 | +0=1 | +0.5=1,5 | +2001=2002 | m:x + 1", u"- - - - -");
     // Other settings: their rows neither count nor explain.
-    QTest::newRow("other colour") << u"m:x + 1 | +1=2 | +2=3 | c:verde | +3=4"_s << u"- - - -"_s;
-    // A surprise after three predicted in a row, not after two, nor after experiments run before the model.
-    QTest::newRow("surprise") << u"m:x + 1 | +1=2 | +2=3 | +3=4 | +4=9"_s << u"- - - negativo sorpresa"_s;
-    QTest::newRow("two in a row") << u"m:x + 1 | +1=2 | +2=3 | +4=9"_s << u"- - - -"_s;
-    QTest::newRow("before the model") << u"+1=2 | +2=3 | +3=4 | m:x + 1 | +4=9"_s << u"- - - negativo -"_s;
+    row("other colour", u"m:x + 1 | +1=2 | +2=3 | c:verde | +3=4", u"- - - -");
+    // A surprise after three predicted in a row, not after two, nor after experiments run before the
+    // model.
+    row("surprise", u"m:x + 1 | +1=2 | +2=3 | +3=4 | +4=9", u"- - - negativo sorpresa");
+    row("two in a row", u"m:x + 1 | +1=2 | +2=3 | +4=9", u"- - - -");
+    row("before the model", u"+1=2 | +2=3 | +3=4 | m:x + 1 | +4=9", u"- - - negativo -");
     // The player's predictions come true five times in a row, and no model explains them.
-    QTest::newRow("write the rule") << u"+1=2/2 | +2=3/3 | +3=4/4 | +4=5/5 | +5=6/6 | +6=7/7"_s
-                                    << u"- - - - modello -"_s;
-    QTest::newRow("a miss in the run") << u"+1=2/2 | +2=3/3 | +3=4/9 | +4=5/5 | +5=6/6"_s << u"- - - - -"_s;
-    QTest::newRow("a model explains them")
-        << u"m:x + 1 | +-1=0/0 | +2=3/3 | +3=4/4 | +4=5/5 | +5=6/6"_s << u"- - - zero - -"_s;
-    QTest::newRow("a model that misses")
-        << u"m:x | +1=2/2 | +2=3/3 | +3=4/4 | +4=5/5 | +5=6/6"_s << u"- - - - - modello"_s;
+    row("write the rule", u"+1=2/2 | +2=3/3 | +3=4/4 | +4=5/5 | +5=6/6 | +6=7/7", u"- - - - modello -");
+    row("a miss in the run", u"+1=2/2 | +2=3/3 | +3=4/9 | +4=5/5 | +5=6/6", u"- - - - -");
+    row("a model explains them", u"m:x + 1 | +-1=0/0 | +2=3/3 | +3=4/4 | +4=5/5 | +5=6/6", u"- - - zero - -");
+    row("a model that misses", u"m:x | +1=2/2 | +2=3/3 | +3=4/4 | +4=5/5 | +5=6/6", u"- - - - - modello");
     // One remark per event: the surprise first; each kind once per mechanism, again after a new one.
-    QTest::newRow("one at a time") << u"m:x + 1 | +1=2/2 | +2=3/3 | +3=4/4 | +4=5/5 | +5=9/9"_s
-                                   << u"- - - negativo - sorpresa"_s;
-    QTest::newRow("once per mechanism")
-        << u"m:x + 1 | +1=2 | +2=3 | +3=4 | +4=9 | m:x | m:x + 1 | +5=6 | +6=7 | +7=8 | +8=0"_s
-        << u"- - - negativo sorpresa - - - - - -"_s;
-    QTest::newRow("again after a new mechanism")
-        << u"m:x + 1 | +1=2 | +2=3 | +3=4 | new | +1=2 | +2=3 | +3=4"_s << u"- - - negativo - - negativo"_s;
-    QTest::newRow("again for another colour")
-        << u"m:x + 1 | +1=2 | +2=3 | +3=4 | c:verde | +1=2 | +2=3 | +3=4"_s
-        << u"- - - negativo - - negativo"_s;
+    row("one at a time", u"m:x + 1 | +1=2/2 | +2=3/3 | +3=4/4 | +4=5/5 | +5=9/9",
+        u"- - - negativo - sorpresa");
+    row("once per mechanism",
+        u"m:x + 1 | +1=2 | +2=3 | +3=4 | +4=9 | m:x | m:x + 1 | +5=6 | +6=7 | +7=8 | +8=0",
+        u"- - - negativo sorpresa - - - - - -");
+    row("again after a new mechanism", u"m:x + 1 | +1=2 | +2=3 | +3=4 | new | +1=2 | +2=3 | +3=4",
+        u"- - - negativo - - negativo");
     // A remark the guide could not speak is not spent: it comes while it still holds.
-    QTest::newRow("not spoken, then spoken")
-        << u"m:x + 1 | +1=2 | +2=3 | busy | +3=4 | +4=5"_s << u"- - - (negativo) negativo"_s;
-    QTest::newRow("a surprise passes")
-        << u"m:x + 1 | +1=2 | +2=3 | +3=4 | busy | +4=9 | +5=9"_s << u"- - - negativo (sorpresa) -"_s;
+    row("not spoken, then spoken", u"m:x + 1 | +1=2 | +2=3 | busy | +3=4 | +4=5",
+        u"- - - (negativo) negativo");
+    row("a surprise passes", u"m:x + 1 | +1=2 | +2=3 | +3=4 | busy | +4=9 | +5=9",
+        u"- - - negativo (sorpresa) -");
 }
 
 void TestNotebook::coach() {
@@ -436,33 +414,21 @@ void TestNotebook::coach() {
     QCOMPARE(player.remarks.join(u' '), remarks);
 }
 
-// The coach reads only what the player saw: two different hidden calculations that gave the same
-// outputs (x - 3 for x over 3, as "?" or 0 below it) bring the same remarks.
-void TestNotebook::coachIgnoresTheMachine() {
-    const QStringList inputs{u"4"_s,  u"10"_s, u"9"_s,  u"12"_s,  u"7.5"_s,
-                             u"20"_s, u"30"_s, u"50"_s, u"1500"_s};
-    QStringList remarks[2];
-    for (int run = 0; run < 2; ++run) {
-        MachineSettings settings = run == 0 ? MachineSettings{u"Livello1"_s, u"verde"_s, 1, {}}
-                                            : MachineSettings{u"Livello2"_s, u"blu"_s, 1, {}};
-        for (int e = 0; e < 16; ++e) // every other constant differs between the two
-            settings.constants.set(e / 4 + 1, e % 4 + 1, qint16(run == 0 ? 1 + e % 9 : 9 - e % 9));
-        settings.constants.set(run == 0 ? 1 : 2, run == 0 ? 2 : 3, 3);
-        Player player(settings);
-        for (int i = 0; i < inputs.size(); ++i) {
-            ConstantsTable constants = settings.constants;
-            const QString output =
-                runMechanism(settings.levelText, 1, {inputs[i], settings.gearColour, constants, u","});
-            QCOMPARE(output, QString::number(readInputValue(inputs[i]) - 3).replace(u'.', u','));
-            // Five predictions of the player's own, then a model that explains all, then a surprise.
-            player.run(u"+%1=%2/%3"_s.arg(inputs[i], output, i < 5 ? output : QString()));
-            if (i == 4)
-                player.run(u"m:se(x < 100; x - 3; 0)"_s);
-        }
-        remarks[run] = player.remarks;
-    }
-    QCOMPARE(remarks[0].join(u' '), u"- - - - modello negativo - - - sorpresa"_s);
-    QCOMPARE(remarks[1], remarks[0]);
+// A lesson keeps the model and each experiment with its settings, whether the model predicted it and the
+// player's own guess; one whose model does not compile is refused before anything changes.
+void TestNotebook::lesson() {
+    Player player;
+    player.run(u"+1=2/3 | m:x + 1 | c:verde | +2=3 | +3=4/4"_s);
+    lessonfile::Lesson lesson = lessonOf(player.notebook, {}, {});
+    QStringList rows{lesson.model};
+    for (const lessonfile::Experiment &e : lesson.experiments)
+        rows << u"%1=%2 %3 %4 %5"_s.arg(e.input, e.output, e.gearColour, e.ownPrediction).arg(e.afterModel);
+    QCOMPARE(rows, QStringList({u"x + 1"_s, u"1=2 rosso 3 0"_s, u"2=3 verde  1"_s, u"3=4 verde 4 1"_s}));
+    QCOMPARE(checkLesson(lesson), lessonfile::Problem::None);
+    lesson.model = u"2 * (x +"_s;
+    QCOMPARE(checkLesson(lesson), lessonfile::Problem::ModelMistake);
+    lesson.model.clear();
+    QCOMPARE(checkLesson(lesson), lessonfile::Problem::None);
 }
 
 QTEST_GUILESS_MAIN(TestNotebook)
