@@ -55,8 +55,6 @@ private slots:
             << u"-&hAf9aF0:"_s << -11508464.0;
         QTest::newRow("octal stops at 8") << u"&o178"_s << 15.0;
         QTest::newRow("& without a base") << u"&17"_s << 0.0;
-        QTest::newRow("1E23 is not exact") << u"1E23"_s << double(1e23);
-        QTest::newRow("huge exponent") << u"1E99999999999999999999"_s << double(infinity);
         QTest::newRow("underflow") << u"1E-400"_s << 0.0;
         QTest::newRow("310 digits overflow") << QString(u"1"_s + QString(309, u'0')) << double(infinity);
         QTest::newRow("800 digits") << QString("1" + QString(799, u'0') + "E-799") << 1.0;
