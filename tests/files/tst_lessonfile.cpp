@@ -127,12 +127,14 @@ private slots:
         QCOMPARE(read(huge.fileName()).problem, Problem::TooLarge);
     }
 
+    // The most a lesson holds comes back whole; a save refused leaves the earlier file as it was.
     void saveRefusesWhatCannotOpen() {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"lezione.lezione"_s);
-        QCOMPARE(save(path, sampleLesson()), Problem::None);
-        QVERIFY(read(path).lesson == sampleLesson() && read(path).lesson.firstAfterModel() == 2);
-        const QByteArray before = toText(sampleLesson());
+        const Lesson most = sampleLesson(maxExperiments);
+        QCOMPARE(save(path, most), Problem::None);
+        QVERIFY(read(path).lesson == most && read(path).lesson.firstAfterModel() == maxExperiments - 2);
+        const QByteArray before = toText(most);
         QString error;
         QCOMPARE(save(path, sampleLesson(maxExperiments + 1)), Problem::TooLarge);
         QCOMPARE(save(dir.filePath(u"manca/lezione.lezione"_s), sampleLesson(), &error), Problem::Unreadable);

@@ -131,6 +131,7 @@ private slots:
         QTest::newRow("second 55: 6 folds to 3") << true << 55 << 0.0 << 5 << 6 << 3;
         QTest::newRow("second 29, d 2: 7 folds to 4") << true << 29 << 0.3 << 9 << 4 << 4;
         QTest::newRow("second 34, d 2: 8 folds to 2") << true << 34 << 0.3 << 4 << 4 << 2;
+        QTest::newRow("second 43, d 2: 9 folds to 3") << true << 43 << 0.3 << 3 << 5 << 3;
         QTest::newRow("second 44, d 2: 10 gives 5, folded to 2") << true << 44 << 0.3 << 4 << 5 << 2;
     }
 
