@@ -15,16 +15,11 @@
 using namespace ingranix;
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-QString movieFile(const QString &name) {
-    return QCoreApplication::applicationDirPath() + u'/' + name;
-}
-
-} // namespace
-
 class TestMachineControls : public QObject {
     Q_OBJECT
+    static QString movieFile(const QString &name) {
+        return QCoreApplication::applicationDirPath() + u'/' + name;
+    }
 
 private slots:
     // A result is shown whole, at the design's size when it fits, and a screen reader hears what it
@@ -109,7 +104,6 @@ private slots:
         const int frame = shown < 0 ? frames.imageCount() : shown;
         QCOMPARE(player.hasMovie(), shown != 0);
         QCOMPARE(player.currentFrame(), frame);
-        QVERIFY(!player.isPlaying());
         const QImage image = player.grab().toImage().convertToFormat(QImage::Format_RGB32);
         QImage background(shown ? QSize(321, 241) : image.size(), QImage::Format_RGB32);
         background.fill(QColor(0x20, 0x40, 0x80));
@@ -138,15 +132,7 @@ private slots:
 
     // Shown larger than its frames, the player plays the larger movie beside the file, from the frame
     // it was on; back at the designed size, the movie's own file.
-    void playsTheLargerMovieWhenShownLarger_data() {
-        QTest::addColumn<double>("times"); // the player's size, times the movie's frames
-        QTest::addColumn<bool>("larger");  // the larger file plays
-        QTest::newRow("designed size") << 1.0 << false;
-        QTest::newRow("a tenth larger") << 1.1 << true;
-    }
     void playsTheLargerMovieWhenShownLarger() {
-        QFETCH(double, times);
-        QFETCH(bool, larger);
         const QString own = movieFile(u"rosso.gif"_s);
         const QSize frames = QImageReader(own).size();
         MoviePlayer player;
@@ -154,8 +140,9 @@ private slots:
         player.show();
         player.setMovie(own);
         player.gotoFrame(5);
-        player.resize(frames * times);
-        QCOMPARE(player.shownFile(), larger ? movieFile(u"rosso@3x.gif"_s) : own);
+        QCOMPARE(player.shownFile(), own);
+        player.resize(frames * 1.1);
+        QCOMPARE(player.shownFile(), movieFile(u"rosso@3x.gif"_s));
         QCOMPARE(player.currentFrame(), 5);
         player.resize(frames);
         QCOMPARE(player.shownFile(), own);

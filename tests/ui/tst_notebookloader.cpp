@@ -9,7 +9,6 @@
 #include <QtTest>
 
 using namespace ingranix;
-using ingranix::fakes::Rig;
 
 class NotebookLoaderTest : public QObject {
     Q_OBJECT
@@ -31,7 +30,7 @@ private slots:
         QVERIFY(!whole ||
                 QFile::copy(QCoreApplication::applicationDirPath() + "/ingranix-notebook.so", target));
         NotebookLoader loader(bin);
-        Rig rig;
+        fakes::Rig rig;
         QWidget window;
         // Each opening looks again while no module is found, and says so each time; the game goes on.
         for (int opening = 0; opening < 2; ++opening) {

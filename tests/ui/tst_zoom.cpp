@@ -1,8 +1,7 @@
-// The view's zoom: its steps, its bounds, fitting a machine into a room and centring it there, the
-// gradient's bands behind the machine, and what is remembered between starts.
+// The view's zoom: its steps, its bounds, fitting a machine into a room and centring it there, and what
+// is remembered between starts.
 
 #include "ui/machinesurface.h"
-#include "ui/twips.h"
 #include "ui/zoom.h"
 
 #include <QSettings>
@@ -40,7 +39,6 @@ private slots:
         QTest::addColumn<QSize>("machine");
         QTest::addColumn<double>("zoom");
         QTest::addColumn<QPoint>("origin");
-        QTest::newRow("wide room") << QSize(1920, 1122) << QSize(705, 561) << 2.0 << QPoint(255, 0);
         QTest::newRow("tall room") << QSize(1057, 2000) << QSize(705, 561) << 1057.0 / 705 << QPoint(0, 579);
         QTest::newRow("too small a room") << QSize(100, 100) << QSize(705, 561) << 0.5 << QPoint(0, 0);
         QTest::newRow("a huge room") << QSize(20000, 20000) << QSize(705, 561) << 4.0 << QPoint(8590, 8878);
@@ -53,18 +51,6 @@ private slots:
         QFETCH(QPoint, origin);
         QCOMPARE(zoom::fitting(room, machine), zoom);
         QCOMPARE(centredOrigin(room, machine * zoom), origin);
-    }
-
-    // 256 bands of a 256th of the machine's width from blue down; the last reaches the bottom of a
-    // window as tall as a 4K screen at the smallest zoom, past the 16-bit range.
-    void gradientBands() {
-        const auto bands = ingranix::gradientBands(machineWidthTwips, 64800);
-        QCOMPARE(int(bands.size()), 256);
-        for (int k = 0; k < 255; ++k)
-            QVERIFY(bands[k].top == k * 41 && bands[k].height == 41 && bands[k].blue == 255 - k);
-        QCOMPARE(bands.back().top + bands.back().height, 64800);
-        QCOMPARE(bands.back().width, machineWidthTwips);
-        QCOMPARE(bands.back().blue, 0);
     }
 
     // What is read back: what was written, or, from a file as found, the nearest the view can show.
