@@ -40,14 +40,16 @@ class TestMechanismRecord : public QObject {
 private slots:
     // Two saves append two records; opening while other values are shown puts back every one of the first.
     void saveTwiceOpenTheFirst() {
-        const QString path = dir.filePath(u"due"_s);
+        // A chosen name gets ".txt".
+        const QString path = savePath(dir.filePath(u"due"_s));
         const MechanismState saved = state(u"Livello2"_s, QString(), 0, "1234567890123456");
         const MechanismState other = state(u"Livello4"_s, u"blu"_s, 8, QByteArray(16, '1'));
         QString error;
         QVERIFY2(appendRecord(path, saved, &error), qPrintable(error));
         QVERIFY(appendRecord(path, other));
-        QCOMPARE(contents(path), "\"Livello2**0*1*2*3*4*5*6*7*8*9*0*1*2*3*4*5*6*\"\r\n"
-                                 "\"Livello4*blu*8*1*1*1*1*1*1*1*1*1*1*1*1*1*1*1*1*\"\r\n"_ba);
+        QCOMPARE(contents(dir.filePath(u"due.txt"_s)),
+                 "\"Livello2**0*1*2*3*4*5*6*7*8*9*0*1*2*3*4*5*6*\"\r\n"
+                 "\"Livello4*blu*8*1*1*1*1*1*1*1*1*1*1*1*1*1*1*1*1*\"\r\n"_ba);
         MechanismState opened = other;
         applyRecord(readRecordText(path), opened);
         QVERIFY(opened == saved);
