@@ -121,6 +121,9 @@ private slots:
     void print() {
         const QString spool = qEnvironmentVariable("INGRANIX_PRINT_SPOOL", u"/var/spool/ingranix-printed"_s);
         QStringList seen = QDir(spool).entryList({u"job-*.pdf"_s});
+        const QStringList expected =
+            logprintout::lines(control<QComboBox>("Combo1")->currentText(),
+                               control<QComboBox>("Combo2")->currentText(), game().experimentLog());
         // A busy printing system may hold the click or the job a long while: the wait is the function's
         // whole allowance, short of the watchdog, so that a job that never comes is told as such.
         const int allowance = qEnvironmentVariableIntValue("QTEST_FUNCTION_TIMEOUT") * 9 / 10;
@@ -137,7 +140,6 @@ private slots:
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         // Other programs may print into the same queue meanwhile: ours is the new job with our text.
         // Each job is read once, when it first bears its name (it is whole by then).
-        const QStringList expected = logprintout::lines(u"Livello3"_s, u"blu"_s, game().experimentLog());
         QString difference = u"no new job in "_s + spool;
         bool came = false;
         const auto ourJobCame = [&] {

@@ -105,13 +105,11 @@ private slots:
         QFETCH(double, zoom);
         zoomTo(zoom);
         QStringList wrong;
+        auto near = [zoom](int shown, int designed) { return std::abs(shown - designed * zoom) <= zoom + 1; };
         for (auto it = designed_.cbegin(); it != designed_.cend(); ++it) {
             QWidget *widget = it.key();
             const QRect was = it.value(), now = inMachine(widget);
             const bool taller = qobject_cast<QComboBox *>(widget) && now.height() >= was.height() * zoom;
-            auto near = [zoom](int shown, int designed) {
-                return std::abs(shown - designed * zoom) <= zoom + 1;
-            };
             if (!near(now.x(), was.x()) || !near(now.y(), was.y()) || !near(now.width(), was.width()) ||
                 (!taller && !near(now.height(), was.height())))
                 wrong << widget->objectName();
