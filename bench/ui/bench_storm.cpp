@@ -1,7 +1,17 @@
-// A seeded storm of random events on the real window, with the notebook in it; memory must not keep
-// growing.
+// A seeded storm of random events on the real window, with the notebook in it: what resident memory does
+// over hours of play. A memory goal, so a benchmark; run it on a display (tests/wholegame/xvfb.sh).
 
-#include "windowtest.h"
+#include "guide/guidewindows.h"
+#include "wholegame/windowtest.h"
+
+#include <unistd.h>
+
+static double residentMiB() {
+    QFile statm(u"/proc/self/statm"_s);
+    const QList<QByteArray> fields =
+        statm.open(QIODevice::ReadOnly) ? statm.readAll().split(' ') : QList<QByteArray>();
+    return fields.size() > 1 ? fields.at(1).toDouble() * double(sysconf(_SC_PAGESIZE)) / (1 << 20) : -1;
+}
 
 // Hours of play in a minute: seeded random player events on the real window, after which memory must
 // have stopped growing. INGRANIX_STORM_EVENTS sets their number (4000), INGRANIX_STORM_SEED the seed.
@@ -75,16 +85,17 @@ private slots:
         }
         QVERIFY2(dialogs.isEmpty(), qPrintable(dialogs.join(u' ')));
         const double first = samples[1] - samples[0], second = samples[2] - samples[1];
+        qInfo("resident MiB: %.1f after %d events, %.1f after %d, %.1f after %d", samples[0], total / 4,
+              samples[1], total * 5 / 8, samples[2], total);
         QVERIFY2(std::min(first, second) < 1.5, qPrintable(u"%1 %2"_s.arg(first).arg(second)));
     }
 };
 
 int main(int argc, char *argv[]) {
-    prepareFault();
-    QApplication app(argc, argv);
-    StormTest test;
-    test.notebookFactory = notebookBuiltHere;
-    return QTest::qExec(&test, argc, argv);
+    return runWindowTest<StormTest>(argc, argv,
+                                    [](Game &game, Board &board, QWidget *parent) -> NotebookPanel * {
+                                        return new NotebookDock(game, board, parent);
+                                    });
 }
 
-#include "tst_storm.moc"
+#include "bench_storm.moc"
