@@ -94,14 +94,23 @@ private slots:
             QTest::newRow(name) << good.left(length) << Problem::Truncated << 0;
         };
         cut("cut inside an experiment", good.lastIndexOf("verde") + 2);
+        cut("cut before its end line", good.lastIndexOf("fine"));
         cut("its end line cut", good.lastIndexOf("fine") + 2);
         changed("ten million rows", "esperimenti", "10000000", Problem::TooLarge, 0);
+        changed("fewer rows than it says", "esperimenti", "5", Problem::Truncated, 0);
         changed("more rows than it says", "esperimenti", "3", Problem::Damaged, rows + 3);
         changed("a constant out of range", "costanti", "1 2 3 4 5 6 7 8 9 10 1 2 3 4 5 6",
                 Problem::OutOfRange);
+        changed("a date that is none", "data", "ieri", Problem::Damaged);
         QTest::newRow("a key missing")
             << withLine(lineOf("colore"), "# colore") << Problem::Damaged << lineOf("esperimenti");
+        QTest::newRow("a key twice") << withLine(lineOf("colore"), "livello\tLivello2") << Problem::Damaged
+                                     << lineOf("colore");
         changed("not UTF-8", "modello", "x \xe8 1", Problem::Damaged);
+        QList<QByteArray> row = good.split('\n')[rows + 2].split('\t'); // the newest experiment
+        row[6] = "no";
+        QTest::newRow("an old experiment after the newest prediction")
+            << withLine(rows + 3, row.join('\t')) << Problem::Damaged << rows + 3;
         QTest::newRow("text after the end") << good + "5\t7\n" << Problem::Damaged << lineOf("fine") + 1;
     }
     void badInput() {
