@@ -1,6 +1,5 @@
-// The guide: its scripts, its speech text and its character file, then the character on the screen
-// in real time (its timing on a clock of the test's is in tst_guidetiming), and last with its real
-// voice, heard.
+// The guide: an opened file's announcement, its coaching, its speech text, its character file and
+// figure, and last its real voice, heard. Its timing, windows and balloon are in tst_guidetiming.
 
 #include "guide/coaching.h"
 #include "guide/guideagent.h"

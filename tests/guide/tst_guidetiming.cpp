@@ -68,9 +68,10 @@ class TestGuideTiming : public QObject {
     QTemporaryDir dir_;
 
     // Runs "<ms> <call>" steps on a guide with a small character, shown and settled by time 0; logs
-    // "<ms> <kind> <detail>" as each request starts and "<ms> idle" when all are done, parted by '|'. With a
-    // voice, the log has what it is asked too, and the steps "voice" (it has finished) and "reader" (a screen
-    // reader starts). "ask" logs whether the guide is on screen with nothing to do.
+    // "<ms> <kind> <detail>" as each request starts and "<ms> idle" when all are done. With a voice, the
+    // log has what it is asked too, and the steps "voice" (it has finished) and "reader" (a screen reader
+    // starts). "balloon" logs the balloon's text from then on as "[text]", "ask" whether the guide is on
+    // screen with nothing to do, "where" where the wizard stands, and "flood" queues a thousand speeches.
     struct Run {
         QStringList log; // outlives the guide, whose voice may still write into it as it goes
         ManualClock *clock = nullptr;
@@ -144,11 +145,11 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(character::toJson(quick)) > 0);
     }
 
-    // When each request starts and the guide is idle again, and the last alarm it sets, when all is at
-    // rest: after that it costs nothing. With a voice, what the voice is asked too: a speech ends with
-    // it, or at a deadline drawn from its length; a voice that misses twice in a row is not asked again;
-    // beside a screen reader it is never used nor stopped, since stopping speech would silence the
-    // reader too.
+    // When each request starts and the guide is idle again, what the balloon shows, and the last alarm
+    // it sets, when all is at rest: after that it costs nothing. With a voice, what the voice is asked too: a
+    // speech ends with it, or at a deadline drawn from its length; a voice that misses twice in a row is not
+    // asked again; beside a screen reader it is never used nor stopped, since stopping speech would silence
+    // the reader too.
     void requestsLastWhatTheyPromise_data() {
         QTest::addColumn<QString>("steps"); // parted by '|'
         QTest::addColumn<QString>("log");   // with a voice where it is asked to say something
