@@ -9,7 +9,6 @@
 #include "files/mechanismrecord.h"
 #include "files/pdftext.h"
 #include "guide/guideagent.h"
-#include "guide/guidewindows.h"
 #include "mechanisms/mechanisms.h"
 #include "play/game.h"
 #include "ui/experimenttable.h"
@@ -25,10 +24,7 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <unistd.h>
-
 using namespace ingranix;
-using ingranix::notebook::kindsText;
 using namespace Qt::Literals::StringLiterals;
 
 namespace ingranix::windowtest {
@@ -72,13 +68,6 @@ inline QString resourceFolder() {
     return failing ? scratch().filePath(u"resources"_s) : QCoreApplication::applicationDirPath();
 }
 
-inline double residentMiB() {
-    QFile statm(u"/proc/self/statm"_s);
-    const QList<QByteArray> fields =
-        statm.open(QIODevice::ReadOnly) ? statm.readAll().split(' ') : QList<QByteArray>();
-    return fields.size() > 1 ? fields.at(1).toDouble() * double(sysconf(_SC_PAGESIZE)) / (1 << 20) : -1;
-}
-
 // Answers the notebook's dialogs with a fixed name, or cancels them.
 struct FixedChooser : FileChooser {
     explicit FixedChooser(std::optional<QString> name = {}) : name(std::move(name)) {}
@@ -118,9 +107,9 @@ inline void answerFileDialog(QObject *context, const QString &path, QStringList 
         }
         if (*shown % 10 != 1) // every half second: the dialog may still be looking the name up
             return;
-        const bool save = dialog->acceptMode() == QFileDialog::AcceptSave;
         QAbstractButton *accept = dialog->findChild<QDialogButtonBox *>()->button(
-            save ? QDialogButtonBox::Save : QDialogButtonBox::Open);
+            dialog->acceptMode() == QFileDialog::AcceptSave ? QDialogButtonBox::Save
+                                                            : QDialogButtonBox::Open);
         dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(path);
         if (accept->isEnabled())
             QTest::mouseClick(accept, Qt::LeftButton);
@@ -128,12 +117,6 @@ inline void answerFileDialog(QObject *context, const QString &path, QStringList 
             *refusals << accept->text() + u" disabled"_s;
     });
     poll->start(50);
-}
-
-// The notebook's runs build its dock in this program, to look inside it; the whole game loads it from
-// the notebook's module, as the shipped program does.
-inline NotebookPanel *notebookBuiltHere(Game &game, Board &board, QWidget *parent) {
-    return new NotebookDock(game, board, parent);
 }
 
 } // namespace ingranix::windowtest
@@ -229,7 +212,8 @@ protected:
     QTemporaryDir files_;
 
 public:
-    // The notebook's runs build it in this program (notebookBuiltHere); null: from its module.
+    // The notebook's runs build it in this program, to look inside it; null: from its module, as the
+    // shipped program does.
     NotebookFactory notebookFactory = nullptr;
 
 private slots:
@@ -249,3 +233,13 @@ private slots:
     }
     void cleanupTestCase() { window_.reset(); }
 };
+
+// The main() of a run: the fault set up before QApplication exists, then the tests of `Test`.
+template <typename Test>
+int runWindowTest(int argc, char *argv[], NotebookFactory notebookFactory = nullptr) {
+    prepareFault();
+    QApplication app(argc, argv);
+    Test test;
+    test.notebookFactory = notebookFactory;
+    return QTest::qExec(&test, argc, argv);
+}
