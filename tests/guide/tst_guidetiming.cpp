@@ -162,8 +162,9 @@ private slots:
         QTest::newRow("a glide from where it stands: 300 pixels up, 1.2 ms a pixel")
             << u"0 moveTo 100,400|1000 moveTo 100,100"_s
             << u"0 moveTo 100,400|494 idle|1000 moveTo 100,100|1360 idle"_s << 1360;
-        QTest::newRow("an animation: its frames, then back to rest")
-            << u"1000 play wave"_s << u"1000 play wave|1500 idle"_s << 1700;
+        QTest::newRow("one the character lacks passes; one it has: its frames, then back to rest")
+            << u"1000 play dance|1000 play wave"_s << u"1000 play dance|1000 idle|1000 play wave|1500 idle"_s
+            << 1700;
         QTest::newRow("words one by one, then read, then the balloon gone")
             << u"0 balloon|1000 speak Ciao a tutti"_s
             << u"1000 speak Ciao a tutti|1132 [Ciao]|1396 [Ciao a]|1528 [Ciao a tutti]|3340 idle|4840 []"_s
