@@ -151,6 +151,28 @@ private slots:
         QVERIFY(window_->minimumWidth() <= screen.width() && window_->minimumHeight() <= screen.height());
     }
 
+    void selectorArrowAtTheZoom() {
+        // The drop-down glyph is drawn at the zoom: white ink covering at least half of the designed
+        // glyph (about 8 by 4.5 pixels) times the zoom, in the arrow's room.
+        const double zoom = 2.0;
+        zoomTo(zoom);
+        auto *combo = control<QComboBox>("Combo2");
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        option.editable = combo->isEditable();
+        const QRect arrow =
+            combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, combo);
+        const QImage shown = combo->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const qreal ratio = shown.devicePixelRatio();
+        int ink = 0;
+        for (int y = int(arrow.top() * ratio); y < int((arrow.bottom() + 1) * ratio); ++y)
+            for (int x = int(arrow.left() * ratio); x < int((arrow.right() + 1) * ratio); ++x)
+                ink += shown.pixelColor(x, y).red() > 200 && shown.pixelColor(x, y).green() > 200;
+        const double designed = 8 * 4.5 / 2 * zoom * zoom * ratio * ratio;
+        QVERIFY2(ink >= designed / 2,
+                 qPrintable(QString::asprintf("%d pixels of ink, %g designed", ink, designed)));
+    }
+
     void touchableFromOneAndAHalf() {
         // From 150% the machine is on a large screen: every control a finger hits, the selectors too (not
         // tall enough by the zoom alone), and their lists' rows are 40 pixels high.
