@@ -43,7 +43,6 @@ public:
 
     // When advance() must next be called; nullopt while nothing is due.
     std::optional<qint64> wakeAt(qint64 now) const;
-    bool isRunning() const { return step_ != Step::None; }
     bool isTalking() const { return step_ == Step::Words || step_ == Step::Voice; }
     double mouthAt(qint64 now) const; // how far the mouth opens, 0 when not talking
     const QString &shown() const { return shown_; }
