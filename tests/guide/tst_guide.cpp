@@ -3,6 +3,7 @@
 
 #include "guide/coaching.h"
 #include "guide/guideagent.h"
+#include "guide/guidevoice.h"
 #include "guide/guidewindows.h"
 #include "guide/scripts.h"
 #include "guide/speechtext.h"
@@ -67,6 +68,9 @@ class TestGuide : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(character::loadFile(QCoreApplication::applicationDirPath() + "/merlin.json", shipped_));
+        character::Model none{{}, 7, 0, {}, {}}; // a file that is not there leaves the model alone
+        QVERIFY(!character::loadFile(QCoreApplication::applicationDirPath() + "/none.json", none) &&
+                none.width == 7);
     }
 
     // A file's name is said without its extension: a name too short to have one is not said, and a
@@ -210,6 +214,11 @@ private slots:
         QSignalSpy answer(&guide, &GuideAgent::voiceAvailabilityChanged);
         guidescript::LoadGuide(guide, QCoreApplication::applicationDirPath());
         QVERIFY2(answer.wait(30000) && guide.hasVoice(), "speech-dispatcher has no Italian voice");
+        // No voice here speaks Zulu: rather than an accent reading it, there is no voice.
+        TextToSpeechVoice foreign;
+        QSignalSpy told(&foreign, &GuideVoice::availabilityChanged);
+        foreign.setLocale(QLocale(QLocale::Zulu));
+        QVERIFY(told.wait(30000) && !foreign.isAvailable());
         guide.show();
         QVERIFY(waitIdle(guide));
         // It ends with its sound and the time to read the whole sentence, seconds before the estimate from

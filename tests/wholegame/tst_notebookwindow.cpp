@@ -4,6 +4,9 @@
 #include "ui/machinesurface.h"
 #include "windowtest.h"
 
+#include <QAreaSeries>
+#include <QLineSeries>
+
 // The scientist's notebook beside the machine, on a 1280x1024 screen.
 class NotebookTest : public WindowTest {
     Q_OBJECT
@@ -36,6 +39,11 @@ private slots:
         QTest::keyClick(window_.get(), Qt::Key_F2);
         QTRY_VERIFY(dock() && dock()->isVisible() && !dock()->isFloating());
         QCOMPARE(cell(0, ExperimentTable::InputColumn), u"5"_s);
+        QHeaderView *header = control<QTableView>("esperimenti")->horizontalHeader();
+        for (int column = 0; column < ExperimentTable::ColumnCount; ++column) // no title cut
+            QVERIFY(header->sectionSize(column) >
+                    header->fontMetrics().horizontalAdvance(
+                        table()->headerData(column, Qt::Horizontal).toString()));
         QTRY_COMPARE(QApplication::focusWidget(), control("modello"));
         // The machine's controls keep their room at the top left; the notebook lies wholly beside them,
         // over the window's whole height.
@@ -74,7 +82,13 @@ private slots:
                 plot->outputPoints().contains(QPointF(12, 12 - k_)) &&
                 plot->modelPoints().contains(QPointF(0, -k_)));
         auto *outputAxis = qobject_cast<QCategoryAxis *>(plot->chart()->axes(Qt::Vertical).constFirst());
-        QVERIFY(outputAxis->categoriesLabels().contains(u"?"_s));
+        // "?" tops the axis; its band is shaded without an outline from halfway down to the number below.
+        const QStringList labels = outputAxis->categoriesLabels();
+        auto *band = qobject_cast<QAreaSeries *>(plot->chart()->series().constFirst());
+        QVERIFY(labels.constLast() == u"?" && band->borderColor() == band->color() &&
+                band->color().lightness() > 200);
+        QCOMPARE(band->lowerSeries()->at(0).y(),
+                 (outputAxis->endValue(labels.at(labels.size() - 2)) + plot->bandValue()) / 2);
         // A mistake in the model is told under the field, its place underlined, and the marks wait for the
         // fix.
         QTest::keyClicks(control("modello"), u" * (2"_s);

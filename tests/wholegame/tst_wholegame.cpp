@@ -162,6 +162,8 @@ private slots:
         QCOMPARE(window_->focusWidget(), control("Label6"));
         QTest::mouseClick(control("Label6"), Qt::LeftButton);
         QVERIFY(!control("Frame4")->isVisible() && window_->focusWidget() == control("in1"));
+        // The menu bar's button for the items a narrow window cannot show has its picture.
+        QVERIFY(!window_->menuBar()->findChild<QToolButton *>(u"qt_menubar_ext_button"_s)->icon().isNull());
         // The guide's menu hides and shows it.
         for (const char *item : {"Nascondi", "Mostra", "Nascondi"}) {
             clickMenu("Assmenu", item);
