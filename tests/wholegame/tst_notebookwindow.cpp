@@ -223,6 +223,8 @@ private slots:
         const QModelIndex read = table()->index(table()->rowCount() - 1, ExperimentTable::InputColumn);
         QCOMPARE(read.data(Qt::ToolTipRole).toString(),
                  u"La macchina ha letto 3: i decimali si scrivono con il punto"_s);
+        QVERIFY(read.siblingAtRow(read.row() - 1).data(Qt::ToolTipRole).isNull() && // nor elsewhere
+                read.siblingAtColumn(ExperimentTable::OutputColumn).data(Qt::ToolTipRole).isNull());
         auto *announcer = dock()->findChild<QWidget *>(u"annunci"_s);
         QTRY_VERIFY_WITH_TIMEOUT(announcer->accessibleName().contains(control<QLabel>("riepilogo")->text()),
                                  5000);
