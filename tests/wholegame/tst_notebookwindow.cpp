@@ -1,6 +1,7 @@
 // The scientist's notebook beside the real window: its table, model, plot, predictions, PDF and lessons,
 // played through the window's own controls.
 
+#include "guide/coaching.h"
 #include "ui/machinesurface.h"
 #include "windowtest.h"
 
@@ -302,6 +303,21 @@ private slots:
         QTRY_VERIFY(dock()->isVisible());
         QVERIFY(cell(2, ExperimentTable::MyPredictionColumn).isEmpty() && mine->text() == u"9"_s);
         mine->clear();
+    }
+
+    // Right five times running without a model: the coach's remark waits while the guide is put away,
+    // and the guide, shown again and free, says it at the next experiment.
+    void coachWaitsForTheGuide() {
+        QSignalSpy requests(&window_->guide(), &GuideAgent::requestStarted);
+        const QStringList inputs{u"1"_s, u"2"_s, u"3"_s, u"6"_s, u"7"_s, u"8"_s};
+        for (const QString &input : inputs.first(5))
+            predict(input, outputFor(input));
+        clickMenu("Assmenu", "Mostra");
+        QTRY_VERIFY_WITH_TIMEOUT(window_->guide().isIdleOnScreen(), 20000);
+        predict(inputs.last(), outputFor(inputs.last()));
+        const QVariantList said{u"speak"_s, guidescript::coachingText(guidescript::Coaching::WriteYourRule)};
+        QTRY_VERIFY(requests.contains(said));
+        QCOMPARE(requests.count(said), 1);
     }
 };
 
